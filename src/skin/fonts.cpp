@@ -1,0 +1,20 @@
+#include "skin/fonts.h"
+
+#include <QFont>
+#include <QStringList>
+
+namespace lotdraw {
+
+void installFontSubstitutes() {
+    // A Ming (Song) serif for 宋体. UMing first: its line height is close to the original face,
+    // so 12-point captions fit the small labels they were laid out for.
+    QFont::insertSubstitutions(QStringLiteral("宋体"),
+                               {QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Serif CJK SC"),
+                                QStringLiteral("Noto Serif CJK"), QStringLiteral("WenQuanYi Zen Hei")});
+    // A brush face for 隶书: the Kai face is the nearest calligraphic style that Debian ships.
+    QFont::insertSubstitutions(QStringLiteral("隶书"),
+                               {QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UMing CN"),
+                                QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
+}
+
+} // namespace lotdraw
