@@ -1,0 +1,92 @@
+#include "state/checked_int16.h"
+
+#include <QTest>
+
+using lotdraw::Int16;
+
+class CheckedInt16Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void add_data();
+    void add();
+    void subtract_data();
+    void subtract();
+    void toInt16Bounds_data();
+    void toInt16Bounds();
+};
+
+void CheckedInt16Test::add_data() {
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<bool>("overflows");
+    QTest::addColumn<int>("sum");
+    QTest::newRow("small") << 3 << 4 << false << 7;
+    QTest::newRow("up to the top") << 32766 << 1 << false << 32767;
+    QTest::newRow("past the top") << 32767 << 1 << true << 0;
+    QTest::newRow("down to the bottom") << -32767 << -1 << false << -32768;
+    QTest::newRow("past the bottom") << -32768 << -1 << true << 0;
+    QTest::newRow("opposite signs never overflow") << 32767 << -32768 << false << -1;
+}
+
+void CheckedInt16Test::add() {
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(bool, overflows);
+    QFETCH(int, sum);
+    if (overflows) {
+        QVERIFY_THROWS_EXCEPTION(lotdraw::Int16OverflowError,
+                                 static_cast<void>(lotdraw::checkedAdd(static_cast<Int16>(a), static_cast<Int16>(b))));
+    } else {
+        QCOMPARE(lotdraw::checkedAdd(static_cast<Int16>(a), static_cast<Int16>(b)), sum);
+    }
+}
+
+void CheckedInt16Test::subtract_data() {
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<bool>("overflows");
+    QTest::addColumn<int>("difference");
+    QTest::newRow("pool minus draw") << 10 << 3 << false << 7;
+    QTest::newRow("minus a negative raises") << 5 << -3 << false << 8;
+    QTest::newRow("minus a negative past the top") << 32767 << -1 << true << 0;
+    QTest::newRow("past the bottom") << -32768 << 1 << true << 0;
+    QTest::newRow("zero minus the bottom") << 0 << -32768 << true << 0;
+}
+
+void CheckedInt16Test::subtract() {
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(bool, overflows);
+    QFETCH(int, difference);
+    if (overflows) {
+        QVERIFY_THROWS_EXCEPTION(lotdraw::Int16OverflowError,
+                                 static_cast<void>(lotdraw::checkedSub(static_cast<Int16>(a), static_cast<Int16>(b))));
+    } else {
+        QCOMPARE(lotdraw::checkedSub(static_cast<Int16>(a), static_cast<Int16>(b)), difference);
+    }
+}
+
+void CheckedInt16Test::toInt16Bounds_data() {
+    QTest::addColumn<qlonglong>("value");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("top") << 32767LL << true;
+    QTest::newRow("bottom") << -32768LL << true;
+    QTest::newRow("one above") << 32768LL << false;
+    QTest::newRow("one below") << -32769LL << false;
+    QTest::newRow("far above") << 70000LL << false;
+}
+
+void CheckedInt16Test::toInt16Bounds() {
+    QFETCH(qlonglong, value);
+    QFETCH(bool, fits);
+    QCOMPARE(lotdraw::fitsInt16(value), fits);
+    if (fits) {
+        QCOMPARE(lotdraw::toInt16(value), value);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(lotdraw::Int16OverflowError, static_cast<void>(lotdraw::toInt16(value)));
+    }
+}
+
+QTEST_GUILESS_MAIN(CheckedInt16Test)
+#include "checked_int16_test.moc"

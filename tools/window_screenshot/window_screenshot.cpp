@@ -1,0 +1,61 @@
+// Writes a PNG picture of the main window as it opens, for a look at the layout without a display:
+//   QT_QPA_PLATFORM=offscreen window_screenshot shot.png [--enlarged] [--notice]
+// --enlarged fills the pool list with sample names and opens the enlarged view on it;
+// --notice shows the export notice.
+
+#include "app/form1.h"
+#include "state/messages.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTextStream>
+
+namespace {
+
+class SilentMessages final : public lotdraw::Messages {
+public:
+    void show(const QString &text) override { QTextStream(stderr) << text << '\n'; }
+};
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("output"), QStringLiteral("PNG file to write"));
+    const QCommandLineOption enlarged(QStringLiteral("enlarged"), QStringLiteral("Show the enlarged view"));
+    const QCommandLineOption notice(QStringLiteral("notice"), QStringLiteral("Show the export notice"));
+    parser.addOption(enlarged);
+    parser.addOption(notice);
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1) {
+        parser.showHelp(2);
+    }
+
+    SilentMessages messages;
+    lotdraw::Form1 window({messages});
+    if (parser.isSet(enlarged)) {
+        const QStringList sample{QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("李娜"),
+                                 QStringLiteral("刘洋"), QStringLiteral("陈静"), QStringLiteral("杨磊"),
+                                 QStringLiteral("赵敏"), QStringLiteral("黄强"), QStringLiteral("周杰"),
+                                 QStringLiteral("吴霞"), QStringLiteral("徐涛"), QStringLiteral("孙丽")};
+        for (const QString &name : sample) {
+            window.enlargedList().append(name);
+        }
+        window.setEnlargedListVisible(true);
+        window.setEnlargedCloseVisible(true);
+    }
+    if (parser.isSet(notice)) {
+        window.setExportNoticeVisible(true);
+    }
+    window.show();
+    QApplication::processEvents();
+
+    const QString output = parser.positionalArguments().constFirst();
+    if (!window.grab().save(output, "PNG")) {
+        QTextStream(stderr) << "cannot write " << output << '\n';
+        return 1;
+    }
+    return 0;
+}
