@@ -1,0 +1,61 @@
+#include "draw/selection_pass.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace lotdraw {
+
+SelectionPass::Outcome SelectionPass::抽签函数() {
+    const Int16 poolCount = m_state.poolCount;
+    const Int16 drawSize = m_state.drawSize;
+    if (drawSize >= poolCount) {
+        refuse();
+        return Outcome::Refused;
+    }
+    // With drawSize < poolCount <= capacity every index below stays inside the arrays. A larger
+    // count can only come from a broken invariant elsewhere; stop rather than read past the end.
+    if (poolCount > DrawState::kCapacity) {
+        throw std::logic_error("pool count beyond the capacity of the pool");
+    }
+
+    for (int i = 1; i <= drawSize; ++i) {
+        float candidate = 0.0F;
+        bool taken = true;
+        while (taken) {
+            candidate = drawCandidate(poolCount);
+            taken = false;
+            for (int j = 1; j < i; ++j) {
+                if (static_cast<float>(m_state.picks[static_cast<std::size_t>(j)]) == candidate) {
+                    taken = true;
+                    break;
+                }
+            }
+        }
+        m_state.picks[static_cast<std::size_t>(i)] = toInt16(static_cast<long long>(candidate));
+    }
+
+    m_state.shownName = m_state.poolNames.at(static_cast<std::size_t>(m_state.picks[1]));
+    ++m_selections;
+    return Outcome::Selected;
+}
+
+// One draw of a pool position, 1..poolCount, preceded by a reseed from the clock. The product and
+// the sum are formed in double so that no rounding to single precision can push a value near the
+// top of [0, 1) up to poolCount + 1.
+float SelectionPass::drawCandidate(Int16 poolCount) {
+    m_random.reseedFromClock();
+    const float u = m_random.nextUnit();
+    const double scaled = static_cast<double>(static_cast<float>(poolCount)) * static_cast<double>(u) + 1.0;
+    return static_cast<float>(std::floor(scaled));
+}
+
+void SelectionPass::refuse() {
+    // The timer stops before the message opens, so no tick can run while it is on screen.
+    m_controls.setStartVisible(true);
+    m_controls.setStopVisible(false);
+    m_controls.setTimerInterval(FormControls::kStoppedInterval);
+    m_state.skipTick = 1;
+    m_messages.show(kTooManyMessage);
+}
+
+} // namespace lotdraw
