@@ -264,11 +264,17 @@ void Form1::Command1_Click(int /*index*/) {}
 
 void Form1::Command6_Click(int /*index*/) {}
 
-void Form1::Text1_Change() {}
+void Form1::Text1_Change() {
+    m_drawControl.Text1_Change();
+}
 
-void Form1::Command3_Click(int /*index*/) {}
+void Form1::Command3_Click(int index) {
+    m_drawControl.Command3_Click(index);
+}
 
-void Form1::Timer1_Timer() {}
+void Form1::Timer1_Timer() {
+    m_drawControl.Timer1_Timer();
+}
 
 void Form1::Command2_Click(int /*index*/) {}
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "app/list_widget_lines.h"
+#include "draw/draw_control.h"
+#include "draw/random_generator.h"
+#include "draw/selection_pass.h"
 #include "state/draw_state.h"
 #include "state/draw_state_procedures.h"
 #include "state/form_controls.h"
@@ -36,6 +39,9 @@ public:
 
     struct Dependencies {
         Messages &messages;
+        // The random source of the selection passes; by default one seeded from the system's
+        // entropy and reseeded from the wall clock.
+        RandomGenerator &random = systemRandomGenerator();
     };
 
     explicit Form1(Dependencies dependencies, QWidget *parent = nullptr);
@@ -59,6 +65,7 @@ public:
     // The form-level procedures.
     void 数据环境还原() { m_procedures.数据环境还原(); }
     void 导入被抽名单() { m_procedures.导入被抽名单(); }
+    void 抽签函数() { static_cast<void>(m_pass.抽签函数()); }
 
     // FormControls
     [[nodiscard]] QString numberText() const override;
@@ -99,6 +106,8 @@ private:
     Dependencies m_deps;
     DrawState m_state;
     DrawStateProcedures m_procedures{m_state, *this};
+    SelectionPass m_pass{m_state, *this, m_deps.messages, m_deps.random};
+    DrawControl m_drawControl{m_state, *this, m_deps.messages, m_pass, m_procedures};
 
     QTimer *m_timer1 = nullptr;
     QPushButton *m_command5 = nullptr;

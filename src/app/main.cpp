@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "app/message_box_messages.h"
+#include "draw/random_generator.h"
 
 #include <QApplication>
 
@@ -9,7 +10,9 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationDisplayName(QString::fromUtf16(lotdraw::kProgramName));
 
     lotdraw::MessageBoxMessages messages;
-    lotdraw::Form1 window({messages});
+    const lotdraw::SystemClock clock;
+    lotdraw::Xoshiro256Generator random(clock);
+    lotdraw::Form1 window({messages, random});
     messages.setParent(&window);
     window.show();
     return QApplication::exec();

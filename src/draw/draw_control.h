@@ -1,0 +1,55 @@
+#pragma once
+
+#include "draw/selection_pass.h"
+#include "state/draw_state.h"
+#include "state/draw_state_procedures.h"
+#include "state/form_controls.h"
+#include "state/messages.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace lotdraw {
+
+// The start/stop cycle of a draw: the start arms the rolling display, every tick runs a selection
+// pass and shows its first name, and the stop records the selection in the next of the four result
+// lists and, when the operator chose "否", takes the drawn names out of the pool.
+class DrawControl final {
+public:
+    static constexpr int kStartIndex = 0; // Command3(0) "开始"; any other index is the stop button
+
+    static inline const QString kNoKeepChoiceMessage = QStringLiteral("抽签设置中的保留情况尚未设置，请选择！");
+    static inline const QString kNumberOutOfRangeMessage =
+        QStringLiteral("抽取值必须是0到32767之间的整数，请重新输入！");
+    static inline const QString kSeriesFullMessage =
+        QStringLiteral("本轮抽签已达32767次，不能再记录结果！请重新导入抽签对象，开始新的一轮抽签。");
+
+    DrawControl(DrawState &state, FormControls &controls, Messages &messages, SelectionPass &pass,
+                DrawStateProcedures &procedures)
+        : m_state(state)
+        , m_controls(controls)
+        , m_messages(messages)
+        , m_pass(pass)
+        , m_procedures(procedures) {}
+
+    void Command3_Click(int index);
+    void Timer1_Timer();
+    void Text1_Change();
+
+private:
+    void start();
+    void stop();
+    void removeDrawnNames();
+    [[nodiscard]] bool selectionStemsFromThisStart() const;
+
+    DrawState &m_state;
+    FormControls &m_controls;
+    Messages &m_messages;
+    SelectionPass &m_pass;
+    DrawStateProcedures &m_procedures;
+    // The pass count at the latest start or stop: picks belong to the current draw only once a pass
+    // has run since then.
+    std::uint64_t m_selectionsAtStart = 0;
+};
+
+} // namespace lotdraw

@@ -1,0 +1,687 @@
+#include "app/form1.h"
+#include "draw/draw_control.h"
+#include "draw/random_generator.h"
+#include "draw/selection_pass.h"
+#include "support/recording_messages.h"
+#include "support/scripted_random.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+using lotdraw::DrawControl;
+using lotdraw::DrawState;
+using lotdraw::DrawStateProcedures;
+using lotdraw::Form1;
+using lotdraw::FormControls;
+using lotdraw::Int16;
+using lotdraw::SelectionPass;
+using lotdraw::Xoshiro256Generator;
+using lotdraw::testing::ManualClock;
+using lotdraw::testing::RecordingMessages;
+using lotdraw::testing::ScriptedGenerator;
+using lotdraw::testing::unitFor;
+
+namespace {
+
+enum class Phase { Idle, Rolling };
+enum class Choice { None, Keep, Remove };
+enum class Event { Start, Stop, Tick, NumberChanged };
+
+constexpr int kStart = 0;
+constexpr int kStop = 1;
+
+QString nameAt(int position) {
+    return QStringLiteral("名字%1").arg(position);
+}
+
+QStringList names(std::initializer_list<int> positions) {
+    QStringList result;
+    for (const int position : positions) {
+        result.append(nameAt(position));
+    }
+    return result;
+}
+
+QStringList lines(const QListWidget *list) {
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i) {
+        result.append(list->item(i)->text());
+    }
+    return result;
+}
+
+QList<float> unitsFor(std::initializer_list<int> positions, int poolCount) {
+    QList<float> result;
+    for (const int position : positions) {
+        result.append(unitFor(position, poolCount));
+    }
+    return result;
+}
+
+// The colour a list is painted in, sampled low in the list where no line stands.
+QColor backgroundOf(QListWidget *list) {
+    const QImage image = list->grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() - 6);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Phase)
+Q_DECLARE_METATYPE(Choice)
+Q_DECLARE_METATYPE(Event)
+
+class DrawControlTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void stateTable_data();
+    void stateTable();
+    void buttonsReachTheHandlers();
+    void firstTickAfterStopIsSwallowed();
+    void refusalAtFirstProductiveTick();
+    void fiveStopsRotateThroughTheResultLists();
+    void removalKeepsPoolOrderAndCount();
+    void keepLeavesThePoolAlone();
+    void optionCountsAtTheMomentOfStop_data();
+    void optionCountsAtTheMomentOfStop();
+    void numberChangeWhileRolling();
+    void emptyNumberBoxDrawsNothing();
+    void startRefusesNumbersThatDoNotFit_data();
+    void startRefusesNumbersThatDoNotFit();
+    void stopBeforeFirstPassDrawsFromTheCurrentPool();
+    void stopBeforeFirstPassThatRefusesRecordsNothing();
+    void stopRefusedWhenTheSeriesIsFull();
+    void thousandsOfCyclesKeepPoolAndListsConsistent();
+
+private:
+    // What the import does around its reading of the workbook: reset, fill the pool, refill the
+    // pool list and show the count.
+    void loadPool(int count);
+    void choose(Choice choice);
+    void setNumber(const QString &text) { m_form->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(text); }
+
+    [[nodiscard]] QPushButton *startButton() const { return button("Command3_0"); }
+    [[nodiscard]] QPushButton *stopButton() const { return button("Command3_1"); }
+    [[nodiscard]] QPushButton *button(const char *name) const {
+        return m_form->findChild<QPushButton *>(QString::fromLatin1(name));
+    }
+    [[nodiscard]] QTimer *timer() const { return m_form->findChild<QTimer *>(QStringLiteral("Timer1")); }
+    [[nodiscard]] bool rolling() const { return timer()->isActive() && timer()->interval() == 100; }
+    [[nodiscard]] QString display() const { return label("Label2"); }
+    [[nodiscard]] QString label(const QString &name) const { return m_form->findChild<QLabel *>(name)->text(); }
+    [[nodiscard]] QString heading(int index) const { return label(QStringLiteral("Label1_%1").arg(index)); }
+    [[nodiscard]] QListWidget *list(int index) const {
+        return m_form->findChild<QListWidget *>(QStringLiteral("List1_%1").arg(index));
+    }
+    [[nodiscard]] DrawState &state() const { return m_form->drawState(); }
+
+    RecordingMessages m_messages;
+    ScriptedGenerator m_random;
+    std::unique_ptr<Form1> m_form;
+};
+
+void DrawControlTest::init() {
+    m_messages.clear();
+    m_random = ScriptedGenerator();
+    m_form = std::make_unique<Form1>(Form1::Dependencies{m_messages, m_random});
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+}
+
+void DrawControlTest::cleanup() {
+    m_form.reset();
+}
+
+void DrawControlTest::loadPool(int count) {
+    m_form->数据环境还原();
+    for (int i = 1; i <= count; ++i) {
+        state().poolNames[static_cast<std::size_t>(i)] = nameAt(i);
+    }
+    state().poolCount = static_cast<Int16>(count);
+    m_form->导入被抽名单();
+    m_form->setPoolCountText(DrawStateProcedures::poolCountText(count));
+}
+
+void DrawControlTest::choose(Choice choice) {
+    m_form->setKeepChosen(choice == Choice::Keep);
+    m_form->setRemoveChosen(choice == Choice::Remove);
+}
+
+// The state table of the draw control, one row each: the state before, the event, and what it
+// leaves behind. The pool holds five names and a draw takes two; the first pass picks 2 and 4, the
+// next 3 and 1.
+void DrawControlTest::stateTable_data() {
+    QTest::addColumn<Phase>("phase");
+    QTest::addColumn<Choice>("choice");
+    QTest::addColumn<int>("skipTick");
+    QTest::addColumn<int>("drawSize");
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<Phase>("phaseAfter");
+    QTest::addColumn<bool>("startShown");
+    QTest::addColumn<bool>("stopShown");
+    QTest::addColumn<int>("skipTickAfter");
+    QTest::addColumn<int>("drawNumberAfter");
+    QTest::addColumn<QString>("displayAfter");
+    QTest::addColumn<int>("drawsDuringEvent");
+
+    const QString none;
+    const QString noChoice = DrawControl::kNoKeepChoiceMessage;
+    const QString tooMany = SelectionPass::kTooManyMessage;
+
+    // clang-format off
+    QTest::newRow("idle: start without a keep choice")
+        << Phase::Idle << Choice::None << 1 << 2 << Event::Start
+        << noChoice << Phase::Idle << true << false << 1 << 0 << QString() << 0;
+    QTest::newRow("rolling: stop without a keep choice")
+        << Phase::Rolling << Choice::None << 0 << 2 << Event::Stop
+        << noChoice << Phase::Rolling << false << true << 0 << 0 << nameAt(2) << 0;
+    QTest::newRow("idle: start")
+        << Phase::Idle << Choice::Keep << 1 << 2 << Event::Start
+        << none << Phase::Rolling << false << true << 1 << 0 << QString() << 0;
+    QTest::newRow("rolling: start")
+        << Phase::Rolling << Choice::Remove << 0 << 2 << Event::Start
+        << none << Phase::Rolling << false << true << 0 << 0 << nameAt(2) << 0;
+    QTest::newRow("rolling: tick with the skip flag")
+        << Phase::Rolling << Choice::Keep << 1 << 2 << Event::Tick
+        << none << Phase::Rolling << false << true << 0 << 0 << nameAt(2) << 0;
+    QTest::newRow("rolling: tick, draw below pool")
+        << Phase::Rolling << Choice::Keep << 0 << 2 << Event::Tick
+        << none << Phase::Rolling << false << true << 0 << 0 << nameAt(3) << 2;
+    QTest::newRow("rolling: tick, draw not below pool")
+        << Phase::Rolling << Choice::Keep << 0 << 5 << Event::Tick
+        << tooMany << Phase::Idle << true << false << 1 << 0 << nameAt(2) << 0;
+    QTest::newRow("rolling: stop")
+        << Phase::Rolling << Choice::Keep << 0 << 2 << Event::Stop
+        << none << Phase::Idle << true << false << 1 << 1 << nameAt(2) << 0;
+    QTest::newRow("idle: number box changed")
+        << Phase::Idle << Choice::Keep << 1 << 2 << Event::NumberChanged
+        << none << Phase::Idle << true << false << 1 << 0 << QString() << 0;
+    QTest::newRow("rolling: number box changed")
+        << Phase::Rolling << Choice::Keep << 0 << 2 << Event::NumberChanged
+        << none << Phase::Rolling << true << true << 0 << 0 << nameAt(2) << 0;
+    // clang-format on
+}
+
+void DrawControlTest::stateTable() {
+    QFETCH(Phase, phase);
+    QFETCH(Choice, choice);
+    QFETCH(int, skipTick);
+    QFETCH(int, drawSize);
+    QFETCH(Event, event);
+    QFETCH(QString, message);
+    QFETCH(Phase, phaseAfter);
+    QFETCH(bool, startShown);
+    QFETCH(bool, stopShown);
+    QFETCH(int, skipTickAfter);
+    QFETCH(int, drawNumberAfter);
+    QFETCH(QString, displayAfter);
+    QFETCH(int, drawsDuringEvent);
+
+    m_random.append(unitsFor({2, 4, 3, 1}, 5));
+    loadPool(5);
+    choose(Choice::Keep);
+    setNumber(QStringLiteral("2"));
+    if (phase == Phase::Rolling) {
+        m_form->Command3_Click(kStart);
+        m_form->Timer1_Timer(); // swallowed after the import's reset
+        m_form->Timer1_Timer();
+        QCOMPARE(display(), nameAt(2));
+    }
+    state().skipTick = static_cast<Int16>(skipTick);
+    state().drawSize = static_cast<Int16>(drawSize);
+    choose(choice);
+    QCOMPARE(rolling(), phase == Phase::Rolling);
+    const qsizetype drawnBefore = m_random.drawn();
+
+    switch (event) {
+        case Event::Start:
+            m_form->Command3_Click(kStart);
+            break;
+        case Event::Stop:
+            m_form->Command3_Click(kStop);
+            break;
+        case Event::Tick:
+            m_form->Timer1_Timer();
+            break;
+        case Event::NumberChanged:
+            setNumber(QStringLiteral("3"));
+            break;
+    }
+
+    QCOMPARE(m_messages.shown(), message.isEmpty() ? QStringList{} : QStringList{message});
+    QCOMPARE(rolling(), phaseAfter == Phase::Rolling);
+    QCOMPARE(startButton()->isVisible(), startShown);
+    QCOMPARE(stopButton()->isVisible(), stopShown);
+    QCOMPARE(state().skipTick, static_cast<Int16>(skipTickAfter));
+    QCOMPARE(state().drawNumber, static_cast<Int16>(drawNumberAfter));
+    QCOMPARE(display(), displayAfter);
+    QCOMPARE(m_random.drawn() - drawnBefore, drawsDuringEvent);
+}
+
+void DrawControlTest::buttonsReachTheHandlers() {
+    m_random.append(unitsFor({1}, 3));
+    loadPool(3);
+    choose(Choice::Keep);
+    QTest::keyClicks(m_form->findChild<QLineEdit *>(QStringLiteral("Text1")), QStringLiteral("1"));
+
+    QTest::mouseClick(startButton(), Qt::LeftButton);
+    QVERIFY(rolling());
+    QVERIFY(stopButton()->isVisible());
+    QCOMPARE(m_form->focusWidget(), stopButton());
+    QCOMPARE(state().drawSize, Int16{1});
+
+    QTest::mouseClick(stopButton(), Qt::LeftButton);
+    QVERIFY(!rolling());
+    QVERIFY(startButton()->isVisible());
+    QCOMPARE(m_form->focusWidget(), startButton());
+    QCOMPARE(lines(list(1)), names({1}));
+}
+
+void DrawControlTest::firstTickAfterStopIsSwallowed() {
+    m_random.append(unitsFor({2, 5, 1}, 6));
+    loadPool(6);
+    choose(Choice::Keep);
+    setNumber(QStringLiteral("1"));
+    m_form->Command3_Click(kStart);
+    m_form->Timer1_Timer();
+    m_form->Timer1_Timer();
+    QCOMPARE(display(), nameAt(2));
+    m_form->Command3_Click(kStop);
+    QCOMPARE(state().skipTick, Int16{1});
+
+    m_form->Command3_Click(kStart);
+    m_form->Timer1_Timer();
+    QCOMPARE(display(), nameAt(2));
+    QCOMPARE(m_random.drawn(), 1);
+    QCOMPARE(state().skipTick, Int16{0});
+    m_form->Timer1_Timer();
+    QCOMPARE(display(), nameAt(5));
+    m_form->Timer1_Timer();
+    QCOMPARE(display(), nameAt(1));
+}
+
+// After an import the first tick only clears the flag; the second runs the pass that refuses, and
+// the display gets back the name of the last pass before the import.
+void DrawControlTest::refusalAtFirstProductiveTick() {
+    m_random.append(unitsFor({3}, 4));
+    loadPool(4);
+    choose(Choice::Keep);
+    setNumber(QStringLiteral("1"));
+    m_form->Command3_Click(kStart);
+    m_form->Timer1_Timer();
+    m_form->Timer1_Timer();
+    QCOMPARE(display(), nameAt(3));
+
+    loadPool(4);
+    QCOMPARE(display(), QString());
+    choose(Choice::Keep);
+    setNumber(QStringLiteral("4"));
+    m_form->Command3_Click(kStart);
+    m_form->Timer1_Timer();
+    QVERIFY(m_messages.shown().isEmpty());
+    QVERIFY(rolling());
+    QCOMPARE(display(), QString());
+
+    m_form->Timer1_Timer();
+    QCOMPARE(m_messages.shown(), QStringList{SelectionPass::kTooManyMessage});
+    QVERIFY(!rolling());
+    QVERIFY(startButton()->isVisible());
+    QVERIFY(!stopButton()->isVisible());
+    QCOMPARE(state().skipTick, Int16{1});
+    QCOMPARE(display(), nameAt(3));
+    QCOMPARE(m_random.drawn(), 1);
+}
+
+void DrawControlTest::fiveStopsRotateThroughTheResultLists() {
+    m_random.append(unitsFor({1, 2, 3, 4, 5}, 10));
+    loadPool(10);
+    choose(Choice::Keep);
+    setNumber(QStringLiteral("1"));
+    const QColor window = list(1)->palette().color(QPalette::Base);
+    QVERIFY(window != Form1::kHighlightColour);
+    QCOMPARE(backgroundOf(list(1)), window);
+
+    const std::array<int, 5> expectedSlots{1, 2, 3, 4, 1};
+    for (int stop = 1; stop <= 5; ++stop) {
+        m_form->Command3_Click(kStart);
+        m_form->Timer1_Timer();
+        m_form->Timer1_Timer();
+        m_form->Command3_Click(kStop);
+
+        const int slot = expectedSlots[static_cast<std::size_t>(stop - 1)];
+        QCOMPARE(state().resultSlot, static_cast<Int16>(slot));
+        QCOMPARE(heading(slot), QStringLiteral("第%1次抽中").arg(stop));
+        QCOMPARE(lines(list(slot)), names({stop}));
+        QCOMPARE(display(), nameAt(stop));
+        for (int other = 1; other <= 4; ++other) {
+            QCOMPARE(backgroundOf(list(other)), other == slot ? Form1::kHighlightColour : window);
+        }
+    }
+    QCOMPARE(heading(1), QStringLiteral("第5次抽中"));
+    QCOMPARE(heading(2), QStringLiteral("第2次抽中"));
+    QCOMPARE(heading(3), QStringLiteral("第3次抽中"));
+    QCOMPARE(heading(4), QStringLiteral("第4次抽中"));
+    QCOMPARE(heading(0), QStringLiteral("被抽名单："));
+    QCOMPARE(lines(list(2)), names({2}));
+    QCOMPARE(state().drawNumber, Int16{5});
+}
+
+void DrawControlTest::removalKeepsPoolOrderAndCount() {
+    m_random.append(unitsFor({7, 2, 9}, 10));
+    loadPool(10);
+    choose(Choice::Remove);
+    setNumber(QStringLiteral("3"));
+    m_form->Command3_Click(kStart);
+    m_form->Timer1_Timer();
+    m_form->Timer1_Timer();
+    m_form->Command3_Click(kStop);
+
+    QCOMPARE(lines(list(1)), names({7, 2, 9}));
+    QCOMPARE(display(), nameAt(7));
+    QCOMPARE(lines(list(0)), names({1, 3, 4, 5, 6, 8, 10}));
+    QCOMPARE(label(QStringLiteral("Label3")), QStringLiteral("7可抽值"));
+    QCOMPARE(state().poolCount, Int16{7});
+    for (int i = 1; i <= 7; ++i) {
+        QCOMPARE(state().poolNames[static_cast<std::size_t>(i)], list(0)->item(i - 1)->text());
+    }
+}
+
+void DrawControlTest::keepLeavesThePoolAlone() {
+    m_random.append(unitsFor({4, 1, 4, 1}, 5));
+    loadPool(5);
+    choose(Choice::Keep);
+    setNumber(QStringLiteral("2"));
+    for (int stop = 1; stop <= 2; ++stop) {
+        m_form->Command3_Click(kStart);
+        m_form->Timer1_Timer();
+        m_form->Timer1_Timer();
+        m_form->Command3_Click(kStop);
+        QCOMPARE(lines(list(stop)), names({4, 1}));
+    }
+    QCOMPARE(lines(list(0)), names({1, 2, 3, 4, 5}));
+    QCOMPARE(label(QStringLiteral("Label3")), QStringLiteral("5可抽值"));
+    QCOMPARE(state().poolCount, Int16{5});
+}
+
+void DrawControlTest::optionCountsAtTheMomentOfStop_data() {
+    QTest::addColumn<Choice>("atStart");
+    QTest::addColumn<Choice>("atStop");
+    QTest::addColumn<QStringList>("poolAfter");
+
+    QTest::newRow("keep at start, remove at stop") << Choice::Keep << Choice::Remove << names({1, 3, 4});
+    QTest::newRow("remove at start, keep at stop") << Choice::Remove << Choice::Keep << names({1, 2, 3, 4});
+}
+
+void DrawControlTest::optionCountsAtTheMomentOfStop() {
+    QFETCH(Choice, atStart);
+    QFETCH(Choice, atStop);
+    QFETCH(QStringList, poolAfter);
+
+    m_random.append(unitsFor({2}, 4));
+    loadPool(4);
+    choose(atStart);
+    setNumber(QStringLiteral("1"));
+    m_form->Command3_Click(kStart);
+    m_form->Timer1_Timer();
+    m_form->Timer1_Timer();
+    choose(atStop);
+    m_form->Command3_Click(kStop);
+
+    QCOMPARE(lines(list(1)), names({2}));
+    QCOMPARE(lines(list(0)), poolAfter);
+    QCOMPARE(label(QStringLiteral("Label3")), QStringLiteral("%1可抽值").arg(poolAfter.size()));
+}
+
+// Changing the number while the display rolls brings the start button up over the stop button;
+// pressing it reads the new number, and the passes that follow take it.
+void DrawControlTest::numberChangeWhileRolling() {
+    m_random.append(unitsFor({1, 2, 3, 4, 5, 6}, 8));
+    loadPool(8);
+    choose(Choice::Keep);
+    setNumber(QStringLiteral("2"));
+    m_form->Command3_Click(kStart);
+    m_form->Timer1_Timer();
+    m_form->Timer1_Timer();
+    QCOMPARE(m_random.drawn(), 2);
+
+    setNumber(QStringLiteral("4"));
+    QVERIFY(startButton()->isVisible());
+    QVERIFY(stopButton()->isVisible());
+    QVERIFY(rolling());
+    QCOMPARE(state().drawSize, Int16{2});
+
+    m_form->Command3_Click(kStart);
+    QVERIFY(!startButton()->isVisible());
+    QVERIFY(stopButton()->isVisible());
+    QCOMPARE(m_form->focusWidget(), stopButton());
+    QVERIFY(rolling());
+    QCOMPARE(state().drawSize, Int16{4});
+    QCOMPARE(state().skipTick, Int16{0});
+
+    m_form->Timer1_Timer();
+    QCOMPARE(m_random.drawn(), 6);
+    QCOMPARE(display(), nameAt(3));
+    m_form->Command3_Click(kStop);
+    QCOMPARE(lines(list(1)), names({3, 4, 5, 6}));
+}
+
+void DrawControlTest::emptyNumberBoxDrawsNothing() {
+    loadPool(5);
+    choose(Choice::Remove);
+    m_form->Command3_Click(kStart);
+    QCOMPARE(state().drawSize, Int16{0});
+    m_form->Timer1_Timer();
+    m_form->Timer1_Timer();
+    QCOMPARE(display(), QString());
+    m_form->Command3_Click(kStop);
+
+    QVERIFY(m_messages.shown().isEmpty());
+    QCOMPARE(list(1)->count(), 0);
+    QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
+    QCOMPARE(backgroundOf(list(1)), Form1::kHighlightColour);
+    QCOMPARE(lines(list(0)), names({1, 2, 3, 4, 5}));
+    QCOMPARE(label(QStringLiteral("Label3")), QStringLiteral("5可抽值"));
+    QCOMPARE(m_random.drawn(), 0);
+}
+
+void DrawControlTest::startRefusesNumbersThatDoNotFit_data() {
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("negative") << QStringLiteral("-1") << true;
+    QTest::newRow("rounds to negative") << QStringLiteral("-0.6") << true;
+    QTest::newRow("rounds to zero") << QStringLiteral("-0.4") << false;
+    QTest::newRow("16-bit top") << QStringLiteral("32767") << false;
+    QTest::newRow("rounds past 16-bit top") << QStringLiteral("32767.5") << true;
+    QTest::newRow("past 16-bit top") << QStringLiteral("32768") << true;
+    QTest::newRow("far too large") << QStringLiteral("1e9") << true;
+    QTest::newRow("16-bit bottom") << QStringLiteral("-32768") << true;
+}
+
+void DrawControlTest::startRefusesNumbersThatDoNotFit() {
+    QFETCH(QString, number);
+    QFETCH(bool, refused);
+
+    loadPool(5);
+    choose(Choice::Remove);
+    state().drawSize = 3;
+    setNumber(number);
+    m_form->Command3_Click(kStart);
+
+    QCOMPARE(m_messages.shown(), refused ? QStringList{DrawControl::kNumberOutOfRangeMessage} : QStringList{});
+    QCOMPARE(rolling(), !refused);
+    QCOMPARE(startButton()->isVisible(), refused);
+    QCOMPARE(stopButton()->isVisible(), !refused);
+    QCOMPARE(state().skipTick, Int16{1});
+    if (refused) {
+        QCOMPARE(state().drawSize, Int16{3});
+    }
+}
+
+// A stop right after a start, before any pass: it draws from the pool as it is now, shows the
+// draw and records it, instead of listing the picks of the previous draw, whose names have left.
+void DrawControlTest::stopBeforeFirstPassDrawsFromTheCurrentPool() {
+    m_random.append(unitsFor({1, 2, 3}, 10));
+    m_random.append(unitsFor({6, 1, 2}, 7));
+    loadPool(10);
+    choose(Choice::Remove);
+    setNumber(QStringLiteral("3"));
+    m_form->Command3_Click(kStart);
+    m_form->Timer1_Timer();
+    m_form->Timer1_Timer();
+    m_form->Command3_Click(kStop);
+    QCOMPARE(lines(list(1)), names({1, 2, 3}));
+    QCOMPARE(lines(list(0)), names({4, 5, 6, 7, 8, 9, 10}));
+
+    // The pool is now 4..10; its positions 6, 1 and 2 hold 9, 4 and 5.
+    m_form->Command3_Click(kStart);
+    m_form->Command3_Click(kStop);
+    QVERIFY(m_messages.shown().isEmpty());
+    QCOMPARE(m_random.drawn(), 6);
+    QCOMPARE(lines(list(2)), names({9, 4, 5}));
+    QCOMPARE(display(), nameAt(9));
+    QCOMPARE(lines(list(0)), names({6, 7, 8, 10}));
+    QCOMPARE(label(QStringLiteral("Label3")), QStringLiteral("4可抽值"));
+    QCOMPARE(state().drawNumber, Int16{2});
+}
+
+void DrawControlTest::stopBeforeFirstPassThatRefusesRecordsNothing() {
+    loadPool(3);
+    choose(Choice::Remove);
+    setNumber(QStringLiteral("3"));
+    m_form->Command3_Click(kStart);
+    m_form->Command3_Click(kStop);
+
+    QCOMPARE(m_messages.shown(), QStringList{SelectionPass::kTooManyMessage});
+    QVERIFY(!rolling());
+    QVERIFY(startButton()->isVisible());
+    QVERIFY(!stopButton()->isVisible());
+    QCOMPARE(state().drawNumber, Int16{0});
+    QCOMPARE(state().resultSlot, Int16{0});
+    QCOMPARE(state().skipTick, Int16{1});
+    QCOMPARE(list(1)->count(), 0);
+    QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
+    QVERIFY(backgroundOf(list(1)) != Form1::kHighlightColour);
+    QCOMPARE(lines(list(0)), names({1, 2, 3}));
+    QCOMPARE(state().poolCount, Int16{3});
+}
+
+void DrawControlTest::stopRefusedWhenTheSeriesIsFull() {
+    m_random.append(unitsFor({2}, 4));
+    loadPool(4);
+    choose(Choice::Remove);
+    setNumber(QStringLiteral("1"));
+    m_form->Command3_Click(kStart);
+    m_form->Timer1_Timer();
+    m_form->Timer1_Timer();
+    state().drawNumber = INT16_MAX;
+    state().resultSlot = 3;
+
+    m_form->Command3_Click(kStop);
+
+    QCOMPARE(m_messages.shown(), QStringList{DrawControl::kSeriesFullMessage});
+    QVERIFY(rolling());
+    QCOMPARE(state().drawNumber, Int16{INT16_MAX});
+    QCOMPARE(state().resultSlot, Int16{3});
+    QCOMPARE(state().skipTick, Int16{0});
+    QCOMPARE(list(4)->count(), 0);
+    QCOMPARE(heading(4), QStringLiteral("第4次抽中"));
+    QCOMPARE(lines(list(0)), names({1, 2, 3, 4}));
+
+    // A new import starts a new series, and stops are recorded again.
+    m_random.append(unitsFor({3}, 4));
+    loadPool(4);
+    choose(Choice::Remove);
+    setNumber(QStringLiteral("1"));
+    m_form->Command3_Click(kStart);
+    m_form->Command3_Click(kStop);
+    QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
+    QCOMPARE(lines(list(1)), names({3}));
+}
+
+// Many start/tick/stop cycles with the real generator: after each stop the result list is a set of
+// distinct names from the pool as it stood, and the pool list, the state and the count agree.
+void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
+    ManualClock clock(1'700'000'000'000'000'000ULL);
+    Xoshiro256Generator random(clock, 99);
+    RecordingMessages messages;
+    Form1 form({messages, random});
+    m_form.reset();
+
+    auto *pool = form.findChild<QListWidget *>(QStringLiteral("List1_0"));
+    const auto fill = [&form](int count) {
+        form.数据环境还原();
+        for (int i = 1; i <= count; ++i) {
+            form.drawState().poolNames[static_cast<std::size_t>(i)] = nameAt(i);
+        }
+        form.drawState().poolCount = static_cast<Int16>(count);
+        form.导入被抽名单();
+    };
+    constexpr int kCycles = 3000;
+    constexpr int kPool = 30;
+    fill(kPool);
+    int refusals = 0;
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        const int count = form.drawState().poolCount;
+        if (count < 3) {
+            fill(kPool);
+        }
+        const bool remove = cycle % 3 == 0;
+        form.setKeepChosen(!remove);
+        form.setRemoveChosen(remove);
+        // Now and then ask for the whole pool, which the first pass refuses.
+        const int size = cycle % 50 == 49 ? form.drawState().poolCount : cycle % 5;
+        form.setNumberText(QString::number(size));
+        const QStringList before = lines(pool);
+
+        form.Command3_Click(kStart);
+        for (int tick = 0; tick < 1 + cycle % 3; ++tick) {
+            clock.set(clock.reading() + 100'000'000);
+            form.Timer1_Timer();
+        }
+        if (form.timerInterval() == FormControls::kStoppedInterval) {
+            ++refusals;
+            continue;
+        }
+        const Int16 drawNumber = form.drawState().drawNumber;
+        form.Command3_Click(kStop);
+        if (messages.shown().size() > refusals) {
+            // Every tick was swallowed, and the pass that the stop ran first refused.
+            ++refusals;
+            QCOMPARE(form.drawState().drawNumber, drawNumber);
+            QCOMPARE(lines(pool), before);
+            continue;
+        }
+
+        const int slot = form.drawState().resultSlot;
+        const QStringList drawn = lines(form.findChild<QListWidget *>(QStringLiteral("List1_%1").arg(slot)));
+        QCOMPARE(drawn.size(), size);
+        QCOMPARE(QSet<QString>(drawn.cbegin(), drawn.cend()).size(), size);
+        QStringList expectedPool = before;
+        for (const QString &name : drawn) {
+            QVERIFY(before.contains(name));
+            if (remove) {
+                expectedPool.removeOne(name);
+            }
+        }
+        QCOMPARE(lines(pool), expectedPool);
+        QCOMPARE(form.drawState().poolCount, static_cast<Int16>(expectedPool.size()));
+    }
+    QVERIFY(refusals > 0);
+    QCOMPARE(messages.shown().size(), refusals);
+}
+
+QTEST_MAIN(DrawControlTest)
+#include "draw_control_test.moc"
