@@ -371,7 +371,17 @@ QString LibreOfficeInstance::readCellSlowly(Workbook &workbook, int row, int col
                         sal_Int32 resultType = 0;
                         cellProperties->getPropertyValue(rtl::OUString("FormulaResultType2")) >>= resultType;
                         if (resultType == css::sheet::FormulaResult::VALUE) {
-                            return numberCellText(workbook, cell, cell->getValue());
+                            // A truth value from an xls file arrives as =TRUE() or =FALSE(); its
+                            // cell format stays General, only the shown text tells it apart. The
+                            // office runs in the C locale, so the words are English.
+                            const double value = cell->getValue();
+                            const QString shown =
+                                uno::toQString(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString());
+                            if ((value == 0.0 || value == 1.0) &&
+                                (shown == QStringLiteral("TRUE") || shown == QStringLiteral("FALSE"))) {
+                                return shown;
+                            }
+                            return numberCellText(workbook, cell, value);
                         }
                     }
                     // A text result, or an error value as the sheet names it ("#DIV/0!").
