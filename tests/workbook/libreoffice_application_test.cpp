@@ -70,6 +70,9 @@ private slots:
     void probeEndsOrphansOnOurProfile();
     void newWorkbookNeverReplacesAFile();
     void badCellPositionsAreRefused();
+    void missingOfficeFailsToStart();
+    void unsavedChangesAreNotHandedOver();
+    void visibleWorkbookIsHandedToTheUser();
 
 private:
     [[nodiscard]] LibreOfficeOptions options() const;
@@ -533,6 +536,59 @@ void LibreOfficeApplicationTest::badCellPositionsAreRefused() {
     QCOMPARE(instance->cell(3, 1), QStringLiteral("甲"));
     instance->quit();
     instance->closeWorkbooks();
+}
+
+void LibreOfficeApplicationTest::missingOfficeFailsToStart() {
+    LibreOfficeOptions broken = options();
+    broken.programFolder = m_home.filePath(QStringLiteral("no office here"));
+    LibreOfficeApplication app(broken);
+    const QString failure = failureOf([&] { (void)app.create(); });
+    QVERIFY2(failure.contains(QStringLiteral("无法启动电子表格程序")), qPrintable(failure));
+}
+
+void LibreOfficeApplicationTest::unsavedChangesAreNotHandedOver() {
+    const QString file = path(QStringLiteral("导入名单.xls"));
+    writeWorkbook(file, {QStringLiteral("甲")});
+    LibreOfficeApplication app(options());
+    const auto instance = app.create();
+    instance->openWorkbook(file);
+    instance->setCell(3, 1, QStringLiteral("乙"));
+    // The window opens the file afresh, so these changes would silently vanish.
+    QVERIFY(failureOf([&] { instance->setVisible(true); }).contains(QStringLiteral("尚未保存")));
+    QCOMPARE(instance->cell(3, 1), QStringLiteral("乙"));
+}
+
+void LibreOfficeApplicationTest::visibleWorkbookIsHandedToTheUser() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        QSKIP("needs a display (for example Xvfb) for the visible window");
+    }
+    const QString file = path(QStringLiteral("导入名单.xls"));
+    writeWorkbook(file, {QStringLiteral("甲")});
+    // The user's own profile lives under HOME; keep the real one out of the test.
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", m_home.filePath(QStringLiteral("user home")).toUtf8());
+    LibreOfficeApplication app(options());
+    {
+        const auto instance = app.create();
+        instance->openWorkbook(file);
+        instance->setVisible(true);
+        // Ours is gone at once; the window is the user's.
+        QVERIFY(ourOffices().empty());
+    }
+    qputenv("HOME", oldHome);
+    const QString lock = path(QStringLiteral(".~lock.导入名单.xls#"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(lock), 60000);
+    const auto userOffices = liveOfficeProcesses(file);
+    QCOMPARE(userOffices.size(), std::size_t(1));
+    QVERIFY(app.isRunning());
+    // The user's office lives in a session of its own, not as our child.
+    QVERIFY(::getsid(userOffices.front()) != ::getsid(0));
+
+    for (const pid_t pid : userOffices) {
+        ::kill(-::getpgid(pid), SIGKILL);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(liveOfficeProcesses(file).empty(), 5000);
+    QVERIFY(QFile::remove(lock));
 }
 
 QTEST_GUILESS_MAIN(LibreOfficeApplicationTest)
