@@ -124,6 +124,10 @@ void LibreOfficeApplicationTest::cleanup() {
     QTRY_VERIFY_WITH_TIMEOUT(ourOffices().empty(), 2000);
     QCOMPARE(leftoverFiles(m_dir->path()), QStringList());
     QCOMPARE(leftoverFiles(m_home.path()), QStringList());
+    // Nor the socket of a killed office's pipe.
+    QCOMPARE(QDir(QStringLiteral("/tmp"))
+                 .entryList({QStringLiteral("OSL_PIPE_*_lotdraw-%1-*").arg(::getpid())}, QDir::System | QDir::Hidden),
+             QStringList());
     for (const pid_t pid : ourOffices()) {
         ::kill(pid, SIGKILL);
     }
@@ -512,6 +516,7 @@ void LibreOfficeApplicationTest::probeEndsOrphansOnOurProfile() {
     (void)app.isRunning();
     QVERIFY(orphan.waitForFinished(5000));
     QTRY_VERIFY_WITH_TIMEOUT(ourOffices().empty(), 2000);
+    QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_lotdraw-orphan-test").arg(::getuid()));
 }
 
 void LibreOfficeApplicationTest::newWorkbookNeverReplacesAFile() {
