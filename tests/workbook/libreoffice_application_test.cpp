@@ -496,8 +496,17 @@ void LibreOfficeApplicationTest::probeSeesRunningOffices() {
         QVERIFY(app.isRunning());
     }
     QVERIFY(ourOffices().empty());
-    // Other offices of this user may run on a shared machine; the probe must agree with them.
-    QCOMPARE(app.isRunning(), !liveOfficeProcesses().empty());
+    // Other offices of this user may come and go on a shared machine; the probe must agree with
+    // a scan of its own whenever the scans before and after it agree.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const bool before = !liveOfficeProcesses().empty();
+        const bool probe = app.isRunning();
+        if (before == !liveOfficeProcesses().empty()) {
+            QCOMPARE(probe, before);
+            return;
+        }
+    }
+    QSKIP("other offices kept starting and ending during the probe");
 }
 
 void LibreOfficeApplicationTest::probeEndsOrphansOnOurProfile() {
