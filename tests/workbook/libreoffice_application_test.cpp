@@ -71,6 +71,7 @@ private slots:
     void newWorkbookNeverReplacesAFile();
     void badCellPositionsAreRefused();
     void missingOfficeFailsToStart();
+    void unusableProfileFailsToStart();
     void unsavedChangesAreNotHandedOver();
     void visibleWorkbookIsHandedToTheUser();
 
@@ -563,6 +564,18 @@ void LibreOfficeApplicationTest::missingOfficeFailsToStart() {
     LibreOfficeApplication app(broken);
     const QString failure = failureOf([&] { (void)app.create(); });
     QVERIFY2(failure.contains(QStringLiteral("无法启动电子表格程序")), qPrintable(failure));
+    QVERIFY2(failure.contains(QStringLiteral("no office here")), qPrintable(failure));
+}
+
+void LibreOfficeApplicationTest::unusableProfileFailsToStart() {
+    // A file where the profile folder should be.
+    const QString blocker = m_home.filePath(QStringLiteral("blocked"));
+    writeFile(blocker, "x");
+    LibreOfficeOptions broken = options();
+    broken.profileFolder = blocker + QStringLiteral("/profile");
+    LibreOfficeApplication app(broken);
+    const QString failure = failureOf([&] { (void)app.create(); });
+    QVERIFY2(failure.contains(QStringLiteral("配置文件夹")), qPrintable(failure));
 }
 
 void LibreOfficeApplicationTest::unsavedChangesAreNotHandedOver() {
