@@ -324,10 +324,10 @@ void LibreOfficeInstance::newWorkbook(const QString &path) {
                                                   arguments);
         });
     } catch (const css::uno::Exception &exception) {
-        throw SpreadsheetError(office_messages::saveFailed(absolute, uno::describe(exception)));
+        throw SpreadsheetError(office_messages::cannotCreate(absolute, uno::describe(exception)));
     }
     if (!component.is()) {
-        throw SpreadsheetError(office_messages::saveFailed(absolute, QStringLiteral("无法新建工作簿")));
+        throw SpreadsheetError(office_messages::cannotCreate(absolute, QStringLiteral("电子表格程序没有给出新工作簿")));
     }
     attachWorkbook(absolute, true, component);
 }
