@@ -260,9 +260,13 @@ void Form1::Form_Load() {
     static_cast<void>(SkinH_Attach());
 }
 
-void Form1::Command1_Click(int /*index*/) {}
+void Form1::Command1_Click(int /*index*/) {
+    m_workbookCommands.importPool();
+}
 
-void Form1::Command6_Click(int /*index*/) {}
+void Form1::Command6_Click(int /*index*/) {
+    m_workbookCommands.openForEditing();
+}
 
 void Form1::Text1_Change() {}
 
@@ -270,11 +274,22 @@ void Form1::Command3_Click(int /*index*/) {}
 
 void Form1::Timer1_Timer() {}
 
-void Form1::Command2_Click(int /*index*/) {}
+// "详情"/"查看" (0..4) enlarge List1(index); "导出" (5..8) export List1(index - 4).
+void Form1::Command2_Click(int index) {
+    if (index < ResultExport::kFirstButton) {
+        m_enlargedView.open(index);
+    } else {
+        m_resultExport.exportList(index);
+    }
+}
 
-void Form1::Command5_Click(int /*index*/) {}
+void Form1::Command5_Click(int /*index*/) {
+    m_enlargedView.close();
+}
 
-void Form1::Command4_Click(int /*index*/) {}
+void Form1::Command4_Click(int /*index*/) {
+    m_resultExport.dismissNotice();
+}
 
 // --- FormControls over the real widgets ---------------------------------------------------------
 

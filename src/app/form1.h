@@ -1,10 +1,14 @@
 #pragma once
 
 #include "app/list_widget_lines.h"
+#include "results/enlarged_view.h"
+#include "results/result_export.h"
 #include "state/draw_state.h"
 #include "state/draw_state_procedures.h"
 #include "state/form_controls.h"
 #include "state/messages.h"
+#include "workbook/spreadsheet.h"
+#include "workbook/workbook_commands.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -36,6 +40,8 @@ public:
 
     struct Dependencies {
         Messages &messages;
+        SpreadsheetApplication &spreadsheet;
+        QString workbookPath; // the name-list workbook
     };
 
     explicit Form1(Dependencies dependencies, QWidget *parent = nullptr);
@@ -99,6 +105,9 @@ private:
     Dependencies m_deps;
     DrawState m_state;
     DrawStateProcedures m_procedures{m_state, *this};
+    WorkbookCommands m_workbookCommands{{m_state, *this, m_deps.messages, m_deps.spreadsheet, m_deps.workbookPath}};
+    EnlargedView m_enlargedView{*this};
+    ResultExport m_resultExport{{*this, m_deps.messages, m_deps.spreadsheet, m_deps.workbookPath}};
 
     QTimer *m_timer1 = nullptr;
     QPushButton *m_command5 = nullptr;
