@@ -126,7 +126,9 @@ void Form1::buildControls() {
     m_list2->setFlow(QListView::TopToBottom);
     m_list2->setWrapping(true);
     m_list2->setResizeMode(QListView::Adjust);
-    m_list2->setGridSize(QSize((m_list2->width() - 8) / 3, QFontMetrics(m_list2->font()).height() + 4));
+    // A column a third of the whole width, rounded up: the viewport inside the frame is a little
+    // narrower, so a fourth column never peeks in at the right edge.
+    m_list2->setGridSize(QSize((m_list2->width() + 2) / 3, QFontMetrics(m_list2->font()).height() + 4));
     m_list2->hide();
 
     m_frame4 = frame(this, "Frame4", QStringLiteral("随机抽取显示窗口："), twips(8520, 120, 4575, 2175));
