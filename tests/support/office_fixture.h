@@ -26,6 +26,9 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath);
 // Process ids of this user's soffice.bin processes that have not ended (zombies left out).
 [[nodiscard]] QList<qint64> runningOfficeProcesses();
 
+// Those of the above that descend from process `ancestor` (this process when 0).
+[[nodiscard]] QList<qint64> officeProcessesUnder(qint64 ancestor = 0);
+
 // Lock files ".~lock.*#" in `folder`.
 [[nodiscard]] QStringList officeLockFiles(const QString &folder);
 
