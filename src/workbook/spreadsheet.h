@@ -42,6 +42,12 @@ public:
     virtual void closeWorkbooks() = 0;
     // Visible: shows the open workbook to the user, who owns it from then on.
     virtual void setVisible(bool visible) = 0;
+    // Workbooks.Add: a new, empty workbook becomes the active one; saving it writes it to `path`
+    // for the first time, in the application's own format, and never replaces an existing file.
+    // Used to make name-list workbooks; an instance that cannot make workbooks refuses.
+    virtual void newWorkbook(const QString &path) {
+        throw SpreadsheetError(QStringLiteral("无法新建工作簿：%1").arg(path));
+    }
 
 protected:
     SpreadsheetInstance() = default;

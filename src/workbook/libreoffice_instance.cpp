@@ -1,0 +1,634 @@
+#include "workbook/libreoffice_instance.h"
+
+#include "workbook/aborting_interaction_handler.h"
+#include "workbook/atomic_file.h"
+#include "workbook/call_watchdog.h"
+#include "workbook/cell_text.h"
+#include "workbook/office_messages.h"
+#include "workbook/office_process.h"
+#include "workbook/uno_support.h"
+#include "workbook/workbook_files.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/util/NumberFormat.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
+#include <com/sun/star/util/XNumberFormatsSupplier.hpp>
+#include <csignal>
+#include <cstdlib>
+#include <initializer_list>
+#include <rtl/ref.hxx>
+#include <thread>
+#include <unistd.h>
+
+namespace lotdraw {
+
+namespace {
+
+using namespace std::chrono_literals;
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+// Calc's limits; the xls format allows less, which the office itself refuses.
+constexpr int kMaxRow = 1048576;
+constexpr int kMaxColumn = 16384;
+// How many rows of a column one read fetches at once.
+constexpr int kBlockRows = 128;
+
+css::beans::PropertyValue property(const char *name, const css::uno::Any &value) {
+    css::beans::PropertyValue result;
+    result.Name = rtl::OUString::createFromAscii(name);
+    result.Value = value;
+    return result;
+}
+
+css::uno::Sequence<css::beans::PropertyValue> properties(std::initializer_list<css::beans::PropertyValue> values) {
+    css::uno::Sequence<css::beans::PropertyValue> result(static_cast<sal_Int32>(values.size()));
+    std::copy(values.begin(), values.end(), result.getArray());
+    return result;
+}
+
+} // namespace
+
+LibreOfficeInstance::LibreOfficeInstance(const LibreOfficeOptions &options)
+    : m_options(options)
+    , m_profile(options.profileFolder) {
+    m_lock = std::make_unique<AutomationLock>(m_profile.folder());
+    if (!m_lock->held()) {
+        throw SpreadsheetError(office_messages::busy());
+    }
+    // We hold the lock, so any office still on our profile belongs to a run that crashed.
+    const QString profileArgument = QStringLiteral("-env:UserInstallation=") + m_profile.url();
+    killOfficeProcessesWith(profileArgument);
+    m_profile.ensureSeeded(m_options.programFolder);
+
+    const QString pipeName =
+        QStringLiteral("lotdraw-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate64(), 0, 36);
+    m_process = std::make_unique<OfficeProcess>(
+        m_options.programFolder + QStringLiteral("/soffice"),
+        QStringList{profileArgument, QStringLiteral("--headless"), QStringLiteral("--nologo"),
+                    QStringLiteral("--norestore"), QStringLiteral("--nodefault"),
+                    QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName)},
+        officeEnvironment(true));
+    m_watchdog = std::make_unique<CallWatchdog>([this, pid = m_process->pid()]() noexcept {
+        ::kill(-pid, SIGKILL);
+        onWatchdogExpiry();
+    });
+    connect(pipeName);
+}
+
+LibreOfficeInstance::~LibreOfficeInstance() {
+    if (!m_handedOver) {
+        endOffice(true);
+    }
+}
+
+pid_t LibreOfficeInstance::processId() const {
+    return m_process->pid();
+}
+
+void LibreOfficeInstance::connect(const QString &pipeName) {
+    const auto local = uno::localContext(m_options.programFolder);
+    const auto deadline = std::chrono::steady_clock::now() + m_options.startTimeout;
+    try {
+        const CallWatchdog::Scope scope(*m_watchdog, m_options.startTimeout);
+        const auto connector = css::connection::Connector::create(local);
+        Reference<css::connection::XConnection> connection;
+        while (!connection.is()) {
+            try {
+                connection = connector->connect(uno::toOUString(QStringLiteral("pipe,name=") + pipeName));
+            } catch (const css::connection::NoConnectException &) {
+                if (m_watchdog->expired() || std::chrono::steady_clock::now() >= deadline) {
+                    throw SpreadsheetError(office_messages::cannotStart(QStringLiteral("启动超时")));
+                }
+                if (m_process->hasExited()) {
+                    throw SpreadsheetError(office_messages::cannotStart(QStringLiteral("进程刚启动就退出了")));
+                }
+                std::this_thread::sleep_for(10ms);
+            }
+        }
+        const auto bridge = css::bridge::BridgeFactory::create(local)->createBridge(
+            rtl::OUString(""), rtl::OUString("urp"), connection, nullptr);
+        {
+            const std::lock_guard lock(m_bridgeMutex);
+            m_bridge.set(bridge, UNO_QUERY_THROW);
+        }
+        const Reference<css::uno::XComponentContext> remote(
+            bridge->getInstance(rtl::OUString("StarOffice.ComponentContext")), UNO_QUERY_THROW);
+        const auto desktop = css::frame::Desktop::create(remote);
+        m_desktop.set(desktop, UNO_QUERY_THROW);
+        m_loader.set(desktop, UNO_QUERY_THROW);
+    } catch (const css::uno::Exception &exception) {
+        const QString reason = m_watchdog->expired() ? QStringLiteral("启动超时") : uno::describe(exception);
+        disposeBridge();
+        m_process->kill();
+        throw SpreadsheetError(office_messages::cannotStart(reason));
+    } catch (const SpreadsheetError &) {
+        disposeBridge();
+        m_process->kill();
+        throw;
+    }
+}
+
+template<typename Call>
+auto LibreOfficeInstance::callOffice(std::chrono::milliseconds timeout, const Call &call) {
+    ensureUsable();
+    try {
+        const CallWatchdog::Scope scope(*m_watchdog, timeout);
+        return call();
+    } catch (const css::lang::DisposedException &) {
+        failDead();
+    } catch (const css::uno::RuntimeException &) {
+        // A broken connection shows up as a runtime error; tell it from an ordinary one.
+        if (m_watchdog->expired() || m_process->waitForExit(100ms)) {
+            failDead();
+        }
+        throw;
+    }
+}
+
+void LibreOfficeInstance::failDead() {
+    const QString message = m_watchdog->expired() ? office_messages::notResponding() : office_messages::crashed();
+    m_failed = true;
+    endOffice(false);
+    throw SpreadsheetError(message);
+}
+
+void LibreOfficeInstance::ensureUsable() const {
+    if (m_ended || m_handedOver) {
+        throw SpreadsheetError(office_messages::alreadyEnded());
+    }
+}
+
+LibreOfficeInstance::Workbook &LibreOfficeInstance::activeWorkbook() {
+    ensureUsable();
+    if (m_workbooks.empty()) {
+        throw SpreadsheetError(office_messages::noWorkbookOpen());
+    }
+    return m_workbooks.back();
+}
+
+void LibreOfficeInstance::openWorkbook(const QString &path) {
+    ensureUsable();
+    const QFileInfo info(path);
+    const QString absolute = info.absoluteFilePath();
+    if (path.isEmpty() || !info.exists()) {
+        throw SpreadsheetError(office_messages::missing(absolute));
+    }
+    if (!info.isFile()) {
+        throw SpreadsheetError(office_messages::notWorkbook(absolute));
+    }
+    // A lock file means the workbook is open in an office window (or was, until that office
+    // crashed). Loading it anyway would give a read-only copy or take the other office's lock.
+    const QString lockPath = officeLockFilePath(absolute);
+    if (QFileInfo::exists(lockPath)) {
+        if (isLockFileOfProfile(lockPath, m_profile.url())) {
+            // Left by one of our own hidden instances that was killed; none of ours runs now.
+            QFile::remove(lockPath);
+        } else {
+            throw SpreadsheetError(office_messages::lockedOrOpen(absolute));
+        }
+    }
+
+    const rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
+    const auto arguments = properties({
+        property("Hidden", css::uno::Any(true)),
+        property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+        property("UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE)),
+        property("FilterName", css::uno::Any(rtl::OUString("MS Excel 97"))),
+        property("InteractionHandler", css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))),
+    });
+    m_touchedFiles.append(absolute);
+    Reference<css::lang::XComponent> component;
+    try {
+        component = callOffice(m_options.fileTimeout, [&] {
+            return m_loader->loadComponentFromURL(uno::fileUrl(absolute), rtl::OUString("_blank"), 0, arguments);
+        });
+    } catch (const css::uno::Exception &) {
+        // The reason is in what the handler was asked, or in the file.
+        component.clear();
+    }
+    if (!component.is()) {
+        failLoad(absolute, static_cast<int>(handler->question()));
+    }
+    attachWorkbook(absolute, false, component);
+}
+
+void LibreOfficeInstance::failLoad(const QString &path, int question) {
+    switch (static_cast<OfficeQuestion>(question)) {
+        case OfficeQuestion::Missing:
+            throw SpreadsheetError(office_messages::missing(path));
+        case OfficeQuestion::Locked:
+            throw SpreadsheetError(office_messages::lockedOrOpen(path));
+        case OfficeQuestion::AccessDenied:
+            throw SpreadsheetError(office_messages::accessDenied(path));
+        case OfficeQuestion::None:
+        case OfficeQuestion::Other:
+            break;
+    }
+    if (!QFileInfo::exists(path)) {
+        throw SpreadsheetError(office_messages::missing(path));
+    }
+    if (!QFileInfo(path).isReadable()) {
+        throw SpreadsheetError(office_messages::accessDenied(path));
+    }
+    throw SpreadsheetError(hasWorkbookSignature(path) ? office_messages::damaged(path)
+                                                      : office_messages::notWorkbook(path));
+}
+
+void LibreOfficeInstance::attachWorkbook(const QString &path, bool isNew,
+                                         const Reference<css::lang::XComponent> &component) {
+    Workbook workbook{path, isNew, {}, {}, {}};
+    QString refusal;
+    callOffice(m_options.callTimeout, [&] {
+        workbook.model.set(component, UNO_QUERY);
+        const Reference<css::frame::XStorable> storable(component, UNO_QUERY);
+        const Reference<css::sheet::XSpreadsheetView> view(
+            workbook.model.is() ? workbook.model->getCurrentController() : nullptr, UNO_QUERY);
+        if (!storable.is() || !view.is()) {
+            refusal = office_messages::notWorkbook(path);
+        } else if (storable->isReadonly()) {
+            // Another user's lock or a write-protected file: a later save would fail.
+            refusal =
+                QFileInfo(path).isWritable() ? office_messages::lockedOrOpen(path) : office_messages::readOnly(path);
+        } else {
+            workbook.sheet = view->getActiveSheet();
+            const Reference<css::util::XNumberFormatsSupplier> formats(component, UNO_QUERY_THROW);
+            workbook.formats = formats->getNumberFormats();
+        }
+        if (!refusal.isEmpty()) {
+            const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+            if (closeable.is()) {
+                closeable->close(true);
+            }
+        }
+    });
+    if (!refusal.isEmpty()) {
+        throw SpreadsheetError(refusal);
+    }
+    m_block = {};
+    m_workbooks.push_back(std::move(workbook));
+}
+
+void LibreOfficeInstance::newWorkbook(const QString &path) {
+    ensureUsable();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (QFileInfo::exists(absolute)) {
+        throw SpreadsheetError(office_messages::fileExists(absolute));
+    }
+    const auto arguments = properties({property("Hidden", css::uno::Any(true))});
+    Reference<css::lang::XComponent> component;
+    try {
+        component = callOffice(m_options.fileTimeout, [&] {
+            return m_loader->loadComponentFromURL(rtl::OUString("private:factory/scalc"), rtl::OUString("_blank"), 0,
+                                                  arguments);
+        });
+    } catch (const css::uno::Exception &exception) {
+        throw SpreadsheetError(office_messages::saveFailed(absolute, uno::describe(exception)));
+    }
+    if (!component.is()) {
+        throw SpreadsheetError(office_messages::saveFailed(absolute, QStringLiteral("无法新建工作簿")));
+    }
+    attachWorkbook(absolute, true, component);
+}
+
+void LibreOfficeInstance::checkCell(int row, int column) const {
+    if (row < 1 || row > kMaxRow || column < 1 || column > kMaxColumn) {
+        throw SpreadsheetError(office_messages::badCell(row, column));
+    }
+}
+
+QString LibreOfficeInstance::cell(int row, int column) {
+    Workbook &workbook = activeWorkbook();
+    checkCell(row, column);
+    const bool cached = m_block.column == column && row >= m_block.firstRow &&
+                        row < m_block.firstRow + static_cast<int>(m_block.values.size());
+    if (!cached) {
+        // One call for a run of rows: a name list is read downwards, one column at a time.
+        const int lastRow = std::min(kMaxRow, row + kBlockRows - 1);
+        m_block = {};
+        try {
+            const auto rows = callOffice(m_options.callTimeout, [&] {
+                const Reference<css::sheet::XCellRangeData> data(
+                    workbook.sheet->getCellRangeByPosition(column - 1, row - 1, column - 1, lastRow - 1),
+                    UNO_QUERY_THROW);
+                return data->getDataArray();
+            });
+            m_block.column = column;
+            m_block.firstRow = row;
+            for (const auto &values : rows) {
+                m_block.values.push_back(values.getLength() > 0 ? values[0] : css::uno::Any());
+            }
+        } catch (const css::uno::Exception &) {
+            // Some cell kinds (errors) refuse to be read in bulk; read this one on its own.
+            m_block = {};
+        }
+    }
+    if (m_block.column == column && row >= m_block.firstRow &&
+        row < m_block.firstRow + static_cast<int>(m_block.values.size())) {
+        rtl::OUString text;
+        if (m_block.values[static_cast<std::size_t>(row - m_block.firstRow)] >>= text) {
+            return uno::toQString(text);
+        }
+    }
+    // Numbers, dates, truth values and errors need the cell's type and format.
+    return readCellSlowly(workbook, row, column);
+}
+
+QString LibreOfficeInstance::readCellSlowly(Workbook &workbook, int row, int column) {
+    try {
+        return callOffice(m_options.callTimeout, [&]() -> QString {
+            const Reference<css::table::XCell> cell = workbook.sheet->getCellByPosition(column - 1, row - 1);
+            switch (cell->getType()) {
+                case css::table::CellContentType_EMPTY:
+                    return {};
+                case css::table::CellContentType_VALUE:
+                    return numberCellText(workbook, cell, cell->getValue());
+                case css::table::CellContentType_FORMULA: {
+                    if (cell->getError() == 0) {
+                        const Reference<css::beans::XPropertySet> cellProperties(cell, UNO_QUERY_THROW);
+                        sal_Int32 resultType = 0;
+                        cellProperties->getPropertyValue(rtl::OUString("FormulaResultType2")) >>= resultType;
+                        if (resultType == css::sheet::FormulaResult::VALUE) {
+                            return numberCellText(workbook, cell, cell->getValue());
+                        }
+                    }
+                    // A text result, or an error value as the sheet names it ("#DIV/0!").
+                    return uno::toQString(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString());
+                }
+                case css::table::CellContentType_TEXT:
+                default:
+                    return uno::toQString(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString());
+            }
+        });
+    } catch (const css::uno::Exception &exception) {
+        throw SpreadsheetError(office_messages::cellFailed(row, column, uno::describe(exception)));
+    }
+}
+
+QString LibreOfficeInstance::numberCellText(Workbook &workbook, const Reference<css::uno::XInterface> &cell,
+                                            double value) {
+    const Reference<css::beans::XPropertySet> cellProperties(cell, UNO_QUERY_THROW);
+    sal_Int32 key = 0;
+    cellProperties->getPropertyValue(rtl::OUString("NumberFormat")) >>= key;
+    sal_Int16 type = css::util::NumberFormat::NUMBER;
+    try {
+        workbook.formats->getByKey(key)->getPropertyValue(rtl::OUString("Type")) >>= type;
+    } catch (const css::uno::RuntimeException &) {
+        throw;
+    } catch (const css::uno::Exception &) {
+        // An unknown format key: read it as a plain number.
+    }
+    if ((type & css::util::NumberFormat::LOGICAL) != 0) {
+        return truthText(value);
+    }
+    if ((type & css::util::NumberFormat::DATETIME) == css::util::NumberFormat::DATETIME) {
+        return dateTimeText(value);
+    }
+    if ((type & css::util::NumberFormat::DATE) != 0) {
+        return dateText(value);
+    }
+    if ((type & css::util::NumberFormat::TIME) != 0) {
+        return timeText(value);
+    }
+    return numberText(value);
+}
+
+void LibreOfficeInstance::setCell(int row, int column, const QString &text) {
+    Workbook &workbook = activeWorkbook();
+    checkCell(row, column);
+    m_block = {};
+    try {
+        callOffice(m_options.callTimeout, [&] {
+            // setString stores text as it is; setFormula would turn "0012" into the number 12.
+            const Reference<css::text::XText> cellText(workbook.sheet->getCellByPosition(column - 1, row - 1),
+                                                       UNO_QUERY_THROW);
+            cellText->setString(uno::toOUString(text));
+        });
+    } catch (const css::uno::Exception &exception) {
+        throw SpreadsheetError(office_messages::cellFailed(row, column, uno::describe(exception)));
+    }
+}
+
+void LibreOfficeInstance::saveActiveWorkbook() {
+    Workbook &workbook = activeWorkbook();
+    const QString target = workbook.isNew ? workbook.path : resolvedTarget(workbook.path);
+    if (workbook.isNew && QFileInfo::exists(target)) {
+        throw SpreadsheetError(office_messages::fileExists(target));
+    }
+    const QString temporary = temporarySibling(target);
+    m_touchedFiles.append(temporary);
+    const rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
+    const auto arguments = properties({
+        property("FilterName", css::uno::Any(rtl::OUString("MS Excel 97"))),
+        property("Overwrite", css::uno::Any(true)),
+        property("InteractionHandler", css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))),
+    });
+    try {
+        callOffice(m_options.fileTimeout, [&] {
+            const Reference<css::frame::XStorable> storable(workbook.model, UNO_QUERY_THROW);
+            storable->storeToURL(uno::fileUrl(temporary), arguments);
+        });
+    } catch (const SpreadsheetError &) {
+        QFile::remove(temporary);
+        throw;
+    } catch (const css::uno::Exception &exception) {
+        QFile::remove(temporary);
+        throw SpreadsheetError(office_messages::saveFailed(target, uno::describe(exception)));
+    }
+    if (!QFileInfo(temporary).isFile()) {
+        throw SpreadsheetError(office_messages::saveFailed(target, QStringLiteral("没有写出文件")));
+    }
+    const QString error = publishFile(temporary, target, !workbook.isNew);
+    if (!error.isEmpty()) {
+        throw SpreadsheetError(office_messages::saveFailed(target, error));
+    }
+    workbook.isNew = false;
+    try {
+        callOffice(m_options.callTimeout, [&] {
+            const Reference<css::util::XModifiable> modifiable(workbook.model, UNO_QUERY);
+            if (modifiable.is()) {
+                modifiable->setModified(false);
+            }
+        });
+    } catch (const css::uno::Exception &) {
+        // Only the flag; the file is saved.
+    }
+}
+
+void LibreOfficeInstance::quit() {
+    m_quitRequested = true;
+}
+
+void LibreOfficeInstance::closeWorkbooks() {
+    if (m_ended && !m_failed && !m_handedOver) {
+        return;
+    }
+    ensureUsable();
+    closeDocuments();
+    if (m_quitRequested) {
+        endOffice(true);
+    }
+}
+
+void LibreOfficeInstance::closeDocuments() {
+    auto workbooks = std::move(m_workbooks);
+    m_workbooks.clear();
+    m_block = {};
+    for (auto it = workbooks.rbegin(); it != workbooks.rend(); ++it) {
+        try {
+            callOffice(m_options.callTimeout, [&] {
+                const Reference<css::util::XCloseable> closeable(it->model, UNO_QUERY);
+                if (closeable.is()) {
+                    closeable->close(true);
+                }
+            });
+        } catch (const css::uno::Exception &) {
+            // A document that refuses to close goes with the office.
+        }
+    }
+}
+
+void LibreOfficeInstance::setVisible(bool visible) {
+    if (!visible) {
+        if (m_handedOver) {
+            throw SpreadsheetError(office_messages::alreadyHandedOver());
+        }
+        return;
+    }
+    if (m_handedOver) {
+        return;
+    }
+    Workbook &workbook = activeWorkbook();
+    bool modified = workbook.isNew;
+    if (!modified) {
+        try {
+            modified = callOffice(m_options.callTimeout, [&] {
+                const Reference<css::util::XModifiable> modifiable(workbook.model, UNO_QUERY_THROW);
+                return static_cast<bool>(modifiable->isModified());
+            });
+        } catch (const css::uno::Exception &exception) {
+            throw SpreadsheetError(office_messages::cannotShow(uno::describe(exception)));
+        }
+    }
+    // The window opens the file afresh: changes not yet saved would be lost on the way.
+    if (modified) {
+        throw SpreadsheetError(office_messages::unsavedChanges());
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        throw SpreadsheetError(office_messages::noDisplay());
+    }
+    const QString path = workbook.path;
+    // A hidden office can never show a window, and the user's window belongs on the user's own
+    // profile: end ours first (which also frees the workbook's lock), then start theirs.
+    endOffice(true);
+    startDetached(m_options.programFolder + QStringLiteral("/soffice"),
+                  QStringList{QStringLiteral("--norestore"), QStringLiteral("--calc"), path}, officeEnvironment(false));
+    m_handedOver = true;
+}
+
+void LibreOfficeInstance::endOffice(bool graceful) noexcept {
+    if (m_ended) {
+        return;
+    }
+    if (graceful && !m_failed) {
+        try {
+            closeDocuments();
+            if (!m_ended) {
+                const CallWatchdog::Scope scope(*m_watchdog, m_options.callTimeout);
+                m_desktop->terminate();
+            }
+        } catch (...) {
+            // terminate() often throws because the office drops the connection as it ends.
+        }
+        if (m_ended) {
+            return;
+        }
+    }
+    disposeBridge();
+    m_workbooks.clear();
+    m_block = {};
+    const bool exited = graceful && !m_failed && m_process->waitForExit(m_options.exitTimeout);
+    if (!exited) {
+        m_process->kill();
+    }
+    m_ended = true;
+    removeOurLockFiles();
+    m_lock->release();
+}
+
+void LibreOfficeInstance::disposeBridge() noexcept {
+    Reference<css::lang::XComponent> bridge;
+    {
+        const std::lock_guard lock(m_bridgeMutex);
+        bridge = m_bridge;
+        m_bridge.clear();
+    }
+    try {
+        if (bridge.is()) {
+            bridge->dispose();
+        }
+    } catch (...) {
+        // Already gone.
+    }
+    m_desktop.clear();
+    m_loader.clear();
+}
+
+void LibreOfficeInstance::onWatchdogExpiry() noexcept {
+    // The group has been killed; disposing the bridge also frees a call blocked on it at once.
+    Reference<css::lang::XComponent> bridge;
+    {
+        const std::lock_guard lock(m_bridgeMutex);
+        bridge = m_bridge;
+    }
+    try {
+        if (bridge.is()) {
+            bridge->dispose();
+        }
+    } catch (...) {
+        // Already gone.
+    }
+}
+
+void LibreOfficeInstance::removeOurLockFiles() noexcept {
+    try {
+        for (const QString &file : std::as_const(m_touchedFiles)) {
+            const QString lockPath = officeLockFilePath(file);
+            if (QFileInfo::exists(lockPath) && isLockFileOfProfile(lockPath, m_profile.url())) {
+                QFile::remove(lockPath);
+            }
+        }
+        for (const QString &file : std::as_const(m_touchedFiles)) {
+            // A temporary file of a save that did not finish.
+            if (QFileInfo(file).fileName().startsWith(QStringLiteral(".~lotdraw-save-"))) {
+                QFile::remove(file);
+            }
+        }
+    } catch (...) {
+        // Nothing more can be done here.
+    }
+}
+
+} // namespace lotdraw

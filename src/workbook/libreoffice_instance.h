@@ -1,0 +1,114 @@
+#pragma once
+
+#include "workbook/libreoffice_application.h"
+#include "workbook/office_profile.h"
+#include "workbook/spreadsheet.h"
+
+#include <QStringList>
+#include <chrono>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XDesktop.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/uno/Any.hxx>
+#include <com/sun/star/util/XNumberFormats.hpp>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace lotdraw {
+
+class AutomationLock;
+class CallWatchdog;
+class OfficeProcess;
+
+// One hidden LibreOffice process on our private profile, started for one handler and connected
+// over a private pipe. Every call on it is bounded by a watchdog; when the office freezes or dies,
+// its process group is killed and the call fails with a reason. Whatever still runs of it when the
+// object goes is ended, and the lock files it left are removed - unless it was handed to the user.
+class LibreOfficeInstance final : public SpreadsheetInstance {
+public:
+    // Starts and connects the office. Throws SpreadsheetError.
+    explicit LibreOfficeInstance(const LibreOfficeOptions &options);
+    ~LibreOfficeInstance() override;
+    LibreOfficeInstance(const LibreOfficeInstance &) = delete;
+    LibreOfficeInstance &operator=(const LibreOfficeInstance &) = delete;
+    LibreOfficeInstance(LibreOfficeInstance &&) = delete;
+    LibreOfficeInstance &operator=(LibreOfficeInstance &&) = delete;
+
+    void openWorkbook(const QString &path) override;
+    [[nodiscard]] QString cell(int row, int column) override;
+    void setCell(int row, int column, const QString &text) override;
+    // Stores into a temporary file beside the workbook and renames it over the workbook, so that a
+    // failure leaves the old workbook whole.
+    void saveActiveWorkbook() override;
+    // Only remembered; the office ends in closeWorkbooks(), which still has to talk to it.
+    void quit() override;
+    void closeWorkbooks() override;
+    // Ends this hidden office and opens the workbook in a normal Calc window on the user's own
+    // profile, detached from this program.
+    void setVisible(bool visible) override;
+    void newWorkbook(const QString &path) override;
+
+    // The launcher's process id (the id of its process group too).
+    [[nodiscard]] pid_t processId() const;
+
+private:
+    struct Workbook {
+        QString path;
+        bool isNew = false;
+        css::uno::Reference<css::frame::XModel> model;
+        css::uno::Reference<css::sheet::XSpreadsheet> sheet;
+        css::uno::Reference<css::util::XNumberFormats> formats;
+    };
+
+    // A block of one column's values, read in one call; text cells are answered from it.
+    struct ColumnBlock {
+        int column = 0;
+        int firstRow = 0;
+        std::vector<css::uno::Any> values;
+    };
+
+    void connect(const QString &pipeName);
+    template<typename Call>
+    auto callOffice(std::chrono::milliseconds timeout, const Call &call);
+    [[noreturn]] void failDead();
+    void ensureUsable() const;
+    Workbook &activeWorkbook();
+    void checkCell(int row, int column) const;
+    [[nodiscard]] QString readCellSlowly(Workbook &workbook, int row, int column);
+    [[nodiscard]] QString numberCellText(Workbook &workbook, const css::uno::Reference<css::uno::XInterface> &cell,
+                                         double value);
+    void attachWorkbook(const QString &path, bool isNew, const css::uno::Reference<css::lang::XComponent> &component);
+    [[noreturn]] void failLoad(const QString &path, int question);
+    void closeDocuments();
+    void endOffice(bool graceful) noexcept;
+    void disposeBridge() noexcept;
+    void removeOurLockFiles() noexcept;
+    void onWatchdogExpiry() noexcept;
+
+    LibreOfficeOptions m_options;
+    OfficeProfile m_profile;
+    std::unique_ptr<AutomationLock> m_lock;
+    std::unique_ptr<OfficeProcess> m_process;
+
+    std::mutex m_bridgeMutex;
+    css::uno::Reference<css::lang::XComponent> m_bridge;
+    css::uno::Reference<css::frame::XDesktop> m_desktop;
+    css::uno::Reference<css::frame::XComponentLoader> m_loader;
+
+    std::vector<Workbook> m_workbooks;
+    ColumnBlock m_block;
+    // Every file this office may have put a lock file beside, for the clean-up.
+    QStringList m_touchedFiles;
+    bool m_quitRequested = false;
+    bool m_ended = false;
+    bool m_failed = false;
+    bool m_handedOver = false;
+
+    // Last, so that its thread is stopped before anything it acts on goes.
+    std::unique_ptr<CallWatchdog> m_watchdog;
+};
+
+} // namespace lotdraw

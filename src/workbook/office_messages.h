@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+
+namespace lotdraw::office_messages {
+
+// The texts the operator is shown when the spreadsheet application fails. Each names the file or
+// the step, so that the operator knows what to mend.
+
+inline QString cannotStart(const QString &reason) {
+    return QStringLiteral("无法启动电子表格程序（LibreOffice Calc）：%1").arg(reason);
+}
+
+inline QString busy() {
+    return QStringLiteral("电子表格程序正在为本程序处理另一项工作，请稍后再试。");
+}
+
+inline QString notResponding() {
+    return QStringLiteral("电子表格程序没有响应，已被强制结束。请再试一次。");
+}
+
+inline QString crashed() {
+    return QStringLiteral("电子表格程序意外退出。请再试一次。");
+}
+
+inline QString alreadyEnded() {
+    return QStringLiteral("电子表格程序已经结束，不能再使用。");
+}
+
+inline QString missing(const QString &path) {
+    return QStringLiteral("找不到名单工作簿：%1").arg(QDir::toNativeSeparators(path));
+}
+
+inline QString lockedOrOpen(const QString &path) {
+    return QStringLiteral(
+               "名单工作簿已在电子表格程序中打开（或被其他用户锁定）：%1\n请先在电子表格程序中关闭它，再试一次。")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+inline QString readOnly(const QString &path) {
+    return QStringLiteral("名单工作簿只能以只读方式打开（文件不可写）：%1").arg(QDir::toNativeSeparators(path));
+}
+
+inline QString accessDenied(const QString &path) {
+    return QStringLiteral("没有权限读取名单工作簿：%1").arg(QDir::toNativeSeparators(path));
+}
+
+inline QString damaged(const QString &path) {
+    return QStringLiteral("名单工作簿已损坏，无法读取：%1").arg(QDir::toNativeSeparators(path));
+}
+
+inline QString notWorkbook(const QString &path) {
+    return QStringLiteral("文件不是 Excel 97-2003 工作簿（.xls），无法读取：%1").arg(QDir::toNativeSeparators(path));
+}
+
+inline QString noWorkbookOpen() {
+    return QStringLiteral("电子表格程序中没有打开的工作簿。");
+}
+
+inline QString badCell(int row, int column) {
+    return QStringLiteral("单元格位置无效：第 %1 行，第 %2 列。").arg(row).arg(column);
+}
+
+inline QString cellFailed(int row, int column, const QString &reason) {
+    return QStringLiteral("无法访问第 %1 行、第 %2 列的单元格：%3").arg(row).arg(column).arg(reason);
+}
+
+inline QString saveFailed(const QString &path, const QString &reason) {
+    return QStringLiteral("无法保存名单工作簿：%1\n%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+inline QString fileExists(const QString &path) {
+    return QStringLiteral("文件已存在，不会覆盖：%1").arg(QDir::toNativeSeparators(path));
+}
+
+inline QString unsavedChanges() {
+    return QStringLiteral("工作簿有尚未保存的更改，不能交给用户编辑。");
+}
+
+inline QString noDisplay() {
+    return QStringLiteral("没有可用的图形界面，无法显示电子表格窗口。");
+}
+
+inline QString cannotShow(const QString &reason) {
+    return QStringLiteral("无法在电子表格程序中显示名单工作簿：%1").arg(reason);
+}
+
+inline QString alreadyHandedOver() {
+    return QStringLiteral("工作簿已交给用户，不能再隐藏。");
+}
+
+} // namespace lotdraw::office_messages

@@ -1,0 +1,38 @@
+#include "workbook/uno_support.h"
+
+#include "workbook/office_messages.h"
+#include "workbook/spreadsheet.h"
+
+#include <QUrl>
+#include <cppuhelper/bootstrap.hxx>
+#include <mutex>
+#include <rtl/bootstrap.hxx>
+
+namespace lotdraw::uno {
+
+rtl::OUString fileUrl(const QString &path) {
+    return toOUString(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+}
+
+css::uno::Reference<css::uno::XComponentContext> localContext(const QString &officeProgramFolder) {
+    static std::mutex mutex;
+    static css::uno::Reference<css::uno::XComponentContext> context;
+    const std::lock_guard lock(mutex);
+    if (!context.is()) {
+        try {
+            rtl::Bootstrap::set("URE_BOOTSTRAP", toOUString(QStringLiteral("vnd.sun.star.pathname:") +
+                                                            officeProgramFolder + QStringLiteral("/fundamentalrc")));
+            context = cppu::defaultBootstrap_InitialComponentContext();
+        } catch (const css::uno::Exception &exception) {
+            throw SpreadsheetError(office_messages::cannotStart(describe(exception)));
+        }
+    }
+    return context;
+}
+
+QString describe(const css::uno::Exception &exception) {
+    const QString message = toQString(exception.Message).trimmed();
+    return message.isEmpty() ? QStringLiteral("电子表格程序报告了一个错误") : message;
+}
+
+} // namespace lotdraw::uno
