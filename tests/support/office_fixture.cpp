@@ -185,30 +185,13 @@ QList<qint64> runningOfficeProcesses() {
     return result;
 }
 
-namespace {
-
-qint64 parentOf(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    // "pid (comm) state ppid ...": the command may hold spaces, so look after its closing bracket.
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() : 0;
-}
-
-} // namespace
-
-QList<qint64> officeProcessesUnder(qint64 ancestor) {
-    const qint64 root = ancestor != 0 ? ancestor : static_cast<qint64>(getpid());
+QList<qint64> officeProcessesMentioning(const QString &text) {
     QList<qint64> result;
+    const QByteArray wanted = text.toUtf8();
     for (const qint64 pid : runningOfficeProcesses()) {
-        for (qint64 up = parentOf(pid); up > 1; up = parentOf(up)) {
-            if (up == root) {
-                result.append(pid);
-                break;
-            }
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(wanted)) {
+            result.append(pid);
         }
     }
     return result;

@@ -26,8 +26,8 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath);
 // Process ids of this user's soffice.bin processes that have not ended (zombies left out).
 [[nodiscard]] QList<qint64> runningOfficeProcesses();
 
-// Those of the above that descend from process `ancestor` (this process when 0).
-[[nodiscard]] QList<qint64> officeProcessesUnder(qint64 ancestor = 0);
+// Those of the above whose command line mentions `text`, such as their profile folder.
+[[nodiscard]] QList<qint64> officeProcessesMentioning(const QString &text);
 
 // Lock files ".~lock.*#" in `folder`.
 [[nodiscard]] QStringList officeLockFiles(const QString &folder);

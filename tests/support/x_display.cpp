@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QThread>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <memory>
 
 namespace lotdraw::testing {
@@ -37,10 +39,19 @@ QString titleOf(Display *display, Window window) {
         XFree(data);
     }
     if (title.isEmpty()) {
-        char *name = nullptr;
-        if (XFetchName(display, window, &name) != 0 && name != nullptr) {
-            title = QString::fromLocal8Bit(name);
-            XFree(name);
+        // WM_NAME, which an office without a desktop around it may set in COMPOUND_TEXT.
+        XTextProperty property{};
+        if (XGetWMName(display, window, &property) != 0 && property.value != nullptr) {
+            char **list = nullptr;
+            int count = 0;
+            if (Xutf8TextPropertyToTextList(display, &property, &list, &count) >= Success && count > 0 &&
+                list != nullptr) {
+                title = QString::fromUtf8(list[0]);
+            }
+            if (list != nullptr) {
+                XFreeStringList(list);
+            }
+            XFree(property.value);
         }
     }
     return title;
@@ -50,7 +61,10 @@ QString titleOf(Display *display, Window window) {
 
 XvfbDisplay::XvfbDisplay()
     : m_previousDisplay(qgetenv("DISPLAY")) {
-    for (int number = 150; number < 200 && !m_running; ++number) {
+    // Start at a random number, so that test runs of several people on one machine rarely reach
+    // for the same display at the same moment.
+    const int first = 300 + static_cast<int>(QRandomGenerator::global()->bounded(200));
+    for (int number = first; number < first + 50 && !m_running; ++number) {
         if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) ||
             QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number))) {
             continue;
