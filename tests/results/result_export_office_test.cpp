@@ -255,6 +255,7 @@ void ResultExportOfficeTest::missingWorkbookIsReported() {
     QCOMPARE(m_messages.shown().size(), 1);
     QVERIFY(!m_messages.shown().constFirst().isEmpty());
     QVERIFY(m_controls.isExportNoticeVisible());
+    qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
     QVERIFY(!QFile::exists(m_path));
 }
 

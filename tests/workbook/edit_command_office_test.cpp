@@ -127,6 +127,7 @@ void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
     exporter.exportList(5);
     QCOMPARE(m_messages.shown().size(), 1);
     QVERIFY(m_messages.shown().constFirst() != running);
+    qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
     QVERIFY(!m_controls.isExportNoticeVisible());
     QCOMPARE(bytesOf(m_path), before);
     QCOMPARE(m_display->windowsTitled(QStringLiteral("导入名单")).size(), 1);
@@ -149,6 +150,7 @@ void EditCommandOfficeTest::missingWorkbookChangesNothing() {
 
     QCOMPARE(m_messages.shown().size(), 1);
     QVERIFY(m_messages.shown().constFirst() != QString::fromUtf16(kSpreadsheetRunningMessage));
+    qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
     QCOMPARE(m_controls.lines(2), QStringList{QStringLiteral("中签")});
     QVERIFY(m_display->windowsTitled(QStringLiteral("LibreOffice")).isEmpty());
     // Nothing was left running, so the next press is not refused.

@@ -180,6 +180,7 @@ void PoolImportOfficeTest::missingWorkbookKeepsThePool() {
     QCOMPARE(m_messages.shown().size(), 1);
     QVERIFY(!m_messages.shown().constFirst().isEmpty());
     QVERIFY(m_messages.shown().constFirst() != QString::fromUtf16(kSpreadsheetRunningMessage));
+    qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
     QCOMPARE(m_controls.lines(FormControls::kPoolList), numbered("旧", 4));
     QCOMPARE(m_controls.poolCountText(), QStringLiteral("4可抽值"));
     QCOMPARE(static_cast<int>(m_state.poolCount), 4);
@@ -202,6 +203,7 @@ void PoolImportOfficeTest::damagedWorkbookIsReportedAndLeftAlone() {
 
     QCOMPARE(m_messages.shown().size(), 1);
     QCOMPARE(m_controls.lines(FormControls::kPoolList), numbered("旧", 4));
+    qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
     QCOMPARE(static_cast<int>(m_state.poolCount), 4);
     QCOMPARE(bytesOf(m_path), garbage);
 }
