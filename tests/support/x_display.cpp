@@ -7,6 +7,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <memory>
 
 namespace lotdraw::testing {
@@ -151,6 +153,47 @@ void XvfbDisplay::requestClose(unsigned long window) const {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display.get(), window, False, NoEventMask, &event);
     XFlush(display.get());
+}
+
+void XvfbDisplay::focus(unsigned long window) const {
+    const DisplayPtr display = openDisplay(m_name);
+    if (!display) {
+        return;
+    }
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display.get(), window, &attributes);
+    XTestFakeMotionEvent(display.get(), -1, attributes.x + attributes.width / 2, attributes.y + attributes.height / 2,
+                         CurrentTime);
+    // The keyboard follows the pointer, so a dialog that opens over the window takes the keys too.
+    XSetInputFocus(display.get(), PointerRoot, RevertToPointerRoot, CurrentTime);
+    XSync(display.get(), False);
+    QThread::msleep(300);
+}
+
+void XvfbDisplay::pressKey(const char *keysym, bool withControl) const {
+    const DisplayPtr display = openDisplay(m_name);
+    if (!display) {
+        return;
+    }
+    const KeyCode control = XKeysymToKeycode(display.get(), XK_Control_L);
+    const KeyCode key = XKeysymToKeycode(display.get(), XStringToKeysym(keysym));
+    if (withControl) {
+        XTestFakeKeyEvent(display.get(), control, True, CurrentTime);
+    }
+    XTestFakeKeyEvent(display.get(), key, True, CurrentTime);
+    XTestFakeKeyEvent(display.get(), key, False, CurrentTime);
+    if (withControl) {
+        XTestFakeKeyEvent(display.get(), control, False, CurrentTime);
+    }
+    XSync(display.get(), False);
+    QThread::msleep(150);
+}
+
+void XvfbDisplay::typeText(const QString &text) const {
+    for (const QChar c : text) {
+        const QByteArray name = QString(c).toLatin1();
+        pressKey(name.constData());
+    }
 }
 
 bool XvfbDisplay::screenshot(const QString &path) const {

@@ -23,6 +23,13 @@ public:
     [[nodiscard]] QList<unsigned long> windowsTitled(const QString &text) const;
     // Asks a window to close, as its close button would (WM_DELETE_WINDOW).
     void requestClose(unsigned long window) const;
+    // Puts the pointer over the middle of `window` and lets the keyboard follow the pointer.
+    void focus(unsigned long window) const;
+    // Presses and releases one key, named as X names key symbols ("Return", "Down", "s"), with
+    // Control held when asked; then waits a moment for the window to take it.
+    void pressKey(const char *keysym, bool withControl = false) const;
+    // Types lower-case ASCII letters and digits.
+    void typeText(const QString &text) const;
     // Writes a picture of the whole screen to `path`.
     bool screenshot(const QString &path) const;
 

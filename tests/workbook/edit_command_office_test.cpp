@@ -46,6 +46,7 @@ private slots:
     void init();
     void cleanup();
     void opensTheWorkbookInAWindowOfTheUsers();
+    void importReadsTheUsersSavedEdits();
     void missingWorkbookChangesNothing();
 
 private:
@@ -141,6 +142,36 @@ void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
     m_commands->importPool();
     QCOMPARE(m_messages.shown(), QStringList{});
     QCOMPARE(m_controls.lines(FormControls::kPoolList), (QStringList{"甲", "乙"}));
+}
+
+void EditCommandOfficeTest::importReadsTheUsersSavedEdits() {
+    makeWorkbookFromCsv(QStringLiteral("名单\n姓名\n甲\n乙\n"), m_path);
+    const QByteArray before = bytesOf(m_path);
+    m_commands->openForEditing();
+    QVERIFY(waitFor([this] { return !m_display->windowsTitled(QStringLiteral("导入名单")).isEmpty(); }, 30'000));
+    QTest::qWait(1500);
+
+    // The user types a third name under the two, saves in the workbook's own format and closes.
+    const unsigned long window = m_display->windowsTitled(QStringLiteral("导入名单")).constFirst();
+    m_display->focus(window);
+    m_display->pressKey("Home", true);
+    for (int i = 0; i < 4; ++i) {
+        m_display->pressKey("Down");
+    }
+    m_display->typeText(QStringLiteral("zed"));
+    m_display->pressKey("Return");
+    m_display->pressKey("s", true);
+    QTest::qWait(1500);
+    m_display->pressKey("Return"); // keep the Excel 97-2003 format
+    QVERIFY2(waitFor([this, &before] { return bytesOf(m_path) != before; }, 15'000), "the edit was not saved");
+    QTest::qWait(500);
+    m_display->requestClose(window);
+    QVERIFY(waitFor([] { return runningOfficeProcesses().isEmpty(); }, 20'000));
+
+    m_commands->importPool();
+
+    QCOMPARE(m_messages.shown(), QStringList{});
+    QCOMPARE(m_controls.lines(FormControls::kPoolList), (QStringList{"甲", "乙", "zed"}));
 }
 
 void EditCommandOfficeTest::missingWorkbookChangesNothing() {
