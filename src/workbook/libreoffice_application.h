@@ -27,6 +27,19 @@ struct LibreOfficeOptions {
 };
 
 // The spreadsheet application as LibreOffice Calc, driven through its UNO bridge.
+//
+// What a cell read gives, always from the cell's value and never from its displayed form:
+//   text               as it stands, spaces kept ("  李 四  ", "0012")
+//   whole number       its decimal digits ("12", "0", "-7"), whatever the number format
+//   other number       the shortest text that reads back to the same value ("1.5", "0.1", "1e+20");
+//                      a percentage is its value ("50%" gives "0.5")
+//   date / time        ISO text: "2024-03-01", "13:30:00" or "2024-03-01 13:30:00"
+//   truth value        "TRUE" or "FALSE" (a cell formatted as truth value, or a =TRUE() result the
+//                      sheet shows as a truth value; one that the sheet shows as 1 reads "1")
+//   error value        the sheet's name for it ("#DIV/0!", "#N/A", "Err:502")
+//   formula            its result, by the same rules
+//   empty cell         the empty text
+// A write stores the text as text (no number or formula is made of it); the empty text empties.
 class LibreOfficeApplication final : public SpreadsheetApplication {
 public:
     LibreOfficeApplication();

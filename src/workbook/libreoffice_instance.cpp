@@ -83,19 +83,18 @@ LibreOfficeInstance::LibreOfficeInstance(const LibreOfficeOptions &options)
     killOfficeProcessesWith(profileArgument);
     m_profile.ensureSeeded(m_options.programFolder);
 
-    const QString pipeName =
-        QStringLiteral("lotdraw-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate64(), 0, 36);
+    m_pipeName = QStringLiteral("lotdraw-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate64(), 0, 36);
     m_process = std::make_unique<OfficeProcess>(
         m_options.programFolder + QStringLiteral("/soffice"),
         QStringList{profileArgument, QStringLiteral("--headless"), QStringLiteral("--nologo"),
                     QStringLiteral("--norestore"), QStringLiteral("--nodefault"),
-                    QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName)},
+                    QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(m_pipeName)},
         officeEnvironment(true));
     m_watchdog = std::make_unique<CallWatchdog>([this, pid = m_process->pid()]() noexcept {
         ::kill(-pid, SIGKILL);
         onWatchdogExpiry();
     });
-    connect(pipeName);
+    connect(m_pipeName);
 }
 
 LibreOfficeInstance::~LibreOfficeInstance() {
@@ -143,10 +142,12 @@ void LibreOfficeInstance::connect(const QString &pipeName) {
         const QString reason = m_watchdog->expired() ? QStringLiteral("启动超时") : uno::describe(exception);
         disposeBridge();
         m_process->kill();
+        removeLeftovers();
         throw SpreadsheetError(office_messages::cannotStart(reason));
     } catch (const SpreadsheetError &) {
         disposeBridge();
         m_process->kill();
+        removeLeftovers();
         throw;
     }
 }
@@ -371,7 +372,17 @@ QString LibreOfficeInstance::readCellSlowly(Workbook &workbook, int row, int col
                         sal_Int32 resultType = 0;
                         cellProperties->getPropertyValue(rtl::OUString("FormulaResultType2")) >>= resultType;
                         if (resultType == css::sheet::FormulaResult::VALUE) {
-                            return numberCellText(workbook, cell, cell->getValue());
+                            // A truth value from an xls file arrives as =TRUE() or =FALSE(); its
+                            // cell format stays General, only the shown text tells it apart. The
+                            // office runs in the C locale, so the words are English.
+                            const double value = cell->getValue();
+                            const QString shown =
+                                uno::toQString(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString());
+                            if ((value == 0.0 || value == 1.0) &&
+                                (shown == QStringLiteral("TRUE") || shown == QStringLiteral("FALSE"))) {
+                                return shown;
+                            }
+                            return numberCellText(workbook, cell, value);
                         }
                     }
                     // A text result, or an error value as the sheet names it ("#DIV/0!").
@@ -574,7 +585,7 @@ void LibreOfficeInstance::endOffice(bool graceful) noexcept {
         m_process->kill();
     }
     m_ended = true;
-    removeOurLockFiles();
+    removeLeftovers();
     m_lock->release();
 }
 
@@ -612,8 +623,13 @@ void LibreOfficeInstance::onWatchdogExpiry() noexcept {
     }
 }
 
-void LibreOfficeInstance::removeOurLockFiles() noexcept {
+void LibreOfficeInstance::removeLeftovers() noexcept {
     try {
+        // A killed office leaves the socket of its pipe behind; a new name is used for every start.
+        const QString pipe = QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(m_pipeName);
+        if (QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile() && !QFileInfo(pipe).isDir()) {
+            QFile::remove(pipe);
+        }
         for (const QString &file : std::as_const(m_touchedFiles)) {
             const QString lockPath = officeLockFilePath(file);
             if (QFileInfo::exists(lockPath) && isLockFileOfProfile(lockPath, m_profile.url())) {

@@ -85,7 +85,7 @@ private:
     void closeDocuments();
     void endOffice(bool graceful) noexcept;
     void disposeBridge() noexcept;
-    void removeOurLockFiles() noexcept;
+    void removeLeftovers() noexcept;
     void onWatchdogExpiry() noexcept;
 
     LibreOfficeOptions m_options;
@@ -102,6 +102,7 @@ private:
     ColumnBlock m_block;
     // Every file this office may have put a lock file beside, for the clean-up.
     QStringList m_touchedFiles;
+    QString m_pipeName;
     bool m_quitRequested = false;
     bool m_ended = false;
     bool m_failed = false;

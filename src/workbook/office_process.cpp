@@ -87,6 +87,10 @@ bool isOfficeComm(const QByteArray &comm) {
 } // namespace
 
 OfficeProcess::OfficeProcess(const QString &program, const QStringList &arguments, const QStringList &environment) {
+    if (!QFileInfo(program).isExecutable()) {
+        throw SpreadsheetError(
+            office_messages::cannotStart(QStringLiteral("找不到 %1").arg(QDir::toNativeSeparators(program))));
+    }
     CStringArray argv(QStringList{program} + arguments);
     CStringArray envp(environment);
     const QByteArray path = QFile::encodeName(program);
@@ -193,6 +197,12 @@ void startDetached(const QString &program, const QStringList &arguments, const Q
             sigset_t noSignals;
             sigemptyset(&noSignals);
             sigprocmask(SIG_SETMASK, &noSignals, nullptr);
+            const int null = ::open("/dev/null", O_RDWR);
+            if (null >= 0) {
+                ::dup2(null, STDIN_FILENO);
+                ::dup2(null, STDOUT_FILENO);
+                ::dup2(null, STDERR_FILENO);
+            }
             ::execve(path.constData(), argv.data(), envp.data());
             ::_exit(127);
         }

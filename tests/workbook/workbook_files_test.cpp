@@ -1,0 +1,160 @@
+#include "office_fixtures.h"
+#include "workbook/atomic_file.h"
+#include "workbook/workbook_files.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace lotdraw;
+using lotdraw::testing::fileBytes;
+using lotdraw::testing::writeFile;
+
+class WorkbookFilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void publishReplacesAndKeepsPermissions();
+    void publishWithoutReplaceKeepsAnExistingFile();
+    void publishWithoutReplaceCreatesTheFile();
+    void publishFailureRemovesTheTemporaryFile();
+    void replacementFollowsASymbolicLink();
+    void temporaryFileLiesBesideTheTarget();
+    void lockFilePath();
+    void lockFileOwner_data();
+    void lockFileOwner();
+    void workbookSignature_data();
+    void workbookSignature();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void WorkbookFilesTest::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void WorkbookFilesTest::publishReplacesAndKeepsPermissions() {
+    const QString target = m_dir->filePath(QStringLiteral("导入名单.xls"));
+    writeFile(target, "old");
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+    const QString temporary = temporarySibling(target);
+    writeFile(temporary, "new");
+
+    QCOMPARE(publishFile(temporary, target, true), QString());
+    QCOMPARE(fileBytes(target), QByteArray("new"));
+    QVERIFY(!QFileInfo::exists(temporary));
+    // The temporary file was made with the default mode (readable by all); the workbook keeps its own.
+    QVERIFY(!(QFile::permissions(target) & (QFile::ReadGroup | QFile::ReadOther)));
+    QVERIFY(QFile::permissions(target) & QFile::WriteOwner);
+}
+
+void WorkbookFilesTest::publishWithoutReplaceKeepsAnExistingFile() {
+    const QString target = m_dir->filePath(QStringLiteral("a.xls"));
+    writeFile(target, "someone else's");
+    const QString temporary = temporarySibling(target);
+    writeFile(temporary, "new");
+
+    QVERIFY(!publishFile(temporary, target, false).isEmpty());
+    QCOMPARE(fileBytes(target), QByteArray("someone else's"));
+    QVERIFY(!QFileInfo::exists(temporary));
+}
+
+void WorkbookFilesTest::publishWithoutReplaceCreatesTheFile() {
+    const QString target = m_dir->filePath(QStringLiteral("a.xls"));
+    const QString temporary = temporarySibling(target);
+    writeFile(temporary, "new");
+
+    QCOMPARE(publishFile(temporary, target, false), QString());
+    QCOMPARE(fileBytes(target), QByteArray("new"));
+    QVERIFY(!QFileInfo::exists(temporary));
+}
+
+void WorkbookFilesTest::publishFailureRemovesTheTemporaryFile() {
+    // The target's folder is gone: the rename fails, the temporary file must not stay behind.
+    const QString target = m_dir->filePath(QStringLiteral("gone/a.xls"));
+    const QString temporary = temporarySibling(m_dir->filePath(QStringLiteral("a.xls")));
+    writeFile(temporary, "new");
+
+    QVERIFY(!publishFile(temporary, target, true).isEmpty());
+    QVERIFY(!QFileInfo::exists(temporary));
+}
+
+void WorkbookFilesTest::replacementFollowsASymbolicLink() {
+    const QString real = m_dir->filePath(QStringLiteral("real.xls"));
+    const QString link = m_dir->filePath(QStringLiteral("link.xls"));
+    writeFile(real, "old");
+    QVERIFY(QFile::link(real, link));
+
+    const QString target = resolvedTarget(link);
+    QCOMPARE(target, QFileInfo(real).canonicalFilePath());
+    const QString temporary = temporarySibling(target);
+    writeFile(temporary, "new");
+    QCOMPARE(publishFile(temporary, target, true), QString());
+
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(fileBytes(link), QByteArray("new"));
+}
+
+void WorkbookFilesTest::temporaryFileLiesBesideTheTarget() {
+    const QString target = m_dir->filePath(QStringLiteral("导入名单.xls"));
+    const QString first = temporarySibling(target);
+    writeFile(first, "x");
+    const QString second = temporarySibling(target);
+
+    QCOMPARE(QFileInfo(first).absolutePath(), QFileInfo(target).absolutePath());
+    QVERIFY(QFileInfo(first).fileName().startsWith(QStringLiteral(".~lotdraw-save-")));
+    QVERIFY(first.endsWith(QStringLiteral(".xls")));
+    QVERIFY(first != second);
+}
+
+void WorkbookFilesTest::lockFilePath() {
+    QCOMPARE(officeLockFilePath(QStringLiteral("/data/名单/导入名单.xls")),
+             QStringLiteral("/data/名单/.~lock.导入名单.xls#"));
+}
+
+void WorkbookFilesTest::lockFileOwner_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("ours");
+    QTest::newRow("our profile's user folder")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile%20one/user;") << true;
+    QTest::newRow("our profile, decoded")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile one/user;") << true;
+    QTest::newRow("the user's own profile")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///root/.config/libreoffice/4/user;") << false;
+    QTest::newRow("a profile whose name starts like ours")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile%20one2/user;") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void WorkbookFilesTest::lockFileOwner() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, ours);
+    const QString lock = m_dir->filePath(QStringLiteral(".~lock.a.xls#"));
+    writeFile(lock, content);
+    QCOMPARE(isLockFileOfProfile(lock, QStringLiteral("file:///tmp/profile%20one")), ours);
+}
+
+void WorkbookFilesTest::workbookSignature_data() {
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<bool>("workbook");
+    QTest::newRow("compound file") << QByteArray::fromHex("d0cf11e0a1b11ae1000000") << true;
+    QTest::newRow("biff5 stream") << QByteArray::fromHex("0908100000050500") << true;
+    QTest::newRow("text") << QByteArray("name\n张三\n") << false;
+    QTest::newRow("zip") << QByteArray("PK\x03\x04rest") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void WorkbookFilesTest::workbookSignature() {
+    QFETCH(QByteArray, head);
+    QFETCH(bool, workbook);
+    const QString path = m_dir->filePath(QStringLiteral("x.xls"));
+    writeFile(path, head);
+    QCOMPARE(hasWorkbookSignature(path), workbook);
+}
+
+QTEST_GUILESS_MAIN(WorkbookFilesTest)
+#include "workbook_files_test.moc"
