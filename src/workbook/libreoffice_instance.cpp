@@ -9,6 +9,7 @@
 #include "workbook/uno_support.h"
 #include "workbook/workbook_files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -75,6 +76,10 @@ LibreOfficeInstance::LibreOfficeInstance(const LibreOfficeOptions &options)
     : m_options(options)
     , m_profile(options.profileFolder) {
     m_lock = std::make_unique<AutomationLock>(m_profile.folder());
+    if (m_lock->unavailable()) {
+        throw SpreadsheetError(office_messages::cannotStart(
+            QStringLiteral("无法使用配置文件夹 %1").arg(QDir::toNativeSeparators(m_profile.folder()))));
+    }
     if (!m_lock->held()) {
         throw SpreadsheetError(office_messages::busy());
     }

@@ -88,6 +88,7 @@ AutomationLock::AutomationLock(const QString &profileFolder) {
     const QByteArray path = QFile::encodeName(profileFolder + QStringLiteral("/lotdraw-automation.lock"));
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
+        m_unavailable = true;
         return;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

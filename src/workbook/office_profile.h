@@ -34,10 +34,13 @@ public:
     AutomationLock &operator=(AutomationLock &&) = delete;
 
     [[nodiscard]] bool held() const noexcept { return m_fd >= 0; }
+    // True when the lock file could not even be opened (the folder cannot be made, say).
+    [[nodiscard]] bool unavailable() const noexcept { return m_unavailable; }
     void release() noexcept;
 
 private:
     int m_fd = -1;
+    bool m_unavailable = false;
 };
 
 } // namespace lotdraw

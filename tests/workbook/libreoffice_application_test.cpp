@@ -71,6 +71,7 @@ private slots:
     void newWorkbookNeverReplacesAFile();
     void badCellPositionsAreRefused();
     void missingOfficeFailsToStart();
+    void unusableProfileFailsToStart();
     void unsavedChangesAreNotHandedOver();
     void visibleWorkbookIsHandedToTheUser();
 
@@ -109,7 +110,8 @@ void LibreOfficeApplicationTest::initTestCase() {
     // Number, date and truth cells, made the way a user would get them: a CSV converted by the
     // office itself, not written through the layer (which writes text only).
     const QString csv = m_home.filePath(QStringLiteral("numbers.csv"));
-    writeFile(csv, "标题\n数值\n12\n0\n1.5\n-7\n1234.5\n0007\n50%\n2024-03-01\nTRUE\n123456789\n");
+    writeFile(csv, "标题\n数值\n12\n0\n1.5\n-7\n1234.5\n0007\n50%\n2024-03-01\nTRUE\n123456789\n"
+                   "=1/0\n\"=\"\"abc\"\"\"\n=1+1\n=NA()\n");
     m_numbersWorkbook = convertCsvToXls(csv, m_home.path(), m_home.filePath(QStringLiteral("convert profile")));
     QVERIFY(QFileInfo::exists(m_numbersWorkbook));
 }
@@ -187,8 +189,12 @@ void LibreOfficeApplicationTest::numberCellsReadAsValues_data() {
     // the sheet itself then shows 1, and the value reads the same.
     QTest::newRow("truth value written by LibreOffice") << 11 << "1";
     QTest::newRow("large whole number") << 12 << "123456789";
+    QTest::newRow("error value") << 13 << "#DIV/0!";
+    QTest::newRow("formula with a text result") << 14 << "abc";
+    QTest::newRow("formula with a number result") << 15 << "2";
+    QTest::newRow("not available") << 16 << "#N/A";
     QTest::newRow("heading text") << 1 << "标题";
-    QTest::newRow("below the list") << 13 << "";
+    QTest::newRow("below the list") << 17 << "";
 }
 
 void LibreOfficeApplicationTest::numberCellsReadAsValues() {
@@ -558,6 +564,18 @@ void LibreOfficeApplicationTest::missingOfficeFailsToStart() {
     LibreOfficeApplication app(broken);
     const QString failure = failureOf([&] { (void)app.create(); });
     QVERIFY2(failure.contains(QStringLiteral("无法启动电子表格程序")), qPrintable(failure));
+    QVERIFY2(failure.contains(QStringLiteral("no office here")), qPrintable(failure));
+}
+
+void LibreOfficeApplicationTest::unusableProfileFailsToStart() {
+    // A file where the profile folder should be.
+    const QString blocker = m_home.filePath(QStringLiteral("blocked"));
+    writeFile(blocker, "x");
+    LibreOfficeOptions broken = options();
+    broken.profileFolder = blocker + QStringLiteral("/profile");
+    LibreOfficeApplication app(broken);
+    const QString failure = failureOf([&] { (void)app.create(); });
+    QVERIFY2(failure.contains(QStringLiteral("配置文件夹")), qPrintable(failure));
 }
 
 void LibreOfficeApplicationTest::unsavedChangesAreNotHandedOver() {

@@ -92,9 +92,10 @@ QString convertCsvToXls(const QString &csvPath, const QString &outFolder, const 
     soffice.setArguments(
         {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profileFolder).toString(QUrl::FullyEncoded),
          QStringLiteral("--headless"), QStringLiteral("--norestore"),
-         // Comma-separated, UTF-8, US English, numbers and dates recognised.
-         QStringLiteral("--infilter=CSV:44,34,76,1,,1033,false,true"), QStringLiteral("--convert-to"),
-         QStringLiteral("xls:MS Excel 97"), QStringLiteral("--outdir"), outFolder, csvPath});
+         // Comma-separated, UTF-8, US English, numbers and dates recognised, formulas evaluated.
+         QStringLiteral("--infilter=CSV:44,34,76,1,,1033,false,true,false,false,false,-1,true"),
+         QStringLiteral("--convert-to"), QStringLiteral("xls:MS Excel 97"), QStringLiteral("--outdir"), outFolder,
+         csvPath});
     soffice.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     soffice.start();
     if (!soffice.waitForFinished(120000) || soffice.exitCode() != 0) {

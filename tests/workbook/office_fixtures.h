@@ -24,7 +24,7 @@ void writeFile(const QString &path, const QByteArray &bytes);
 
 // Converts a CSV file into an Excel 97 workbook with `soffice --convert-to`, on the private profile
 // `profileFolder`; returns the workbook's path, or the empty text on failure. Cells that look like
-// numbers, dates or truth values become such cells, not text.
+// numbers, dates or truth values become such cells, not text; "=..." cells become formulas.
 [[nodiscard]] QString convertCsvToXls(const QString &csvPath, const QString &outFolder, const QString &profileFolder);
 
 } // namespace lotdraw::testing
