@@ -267,29 +267,42 @@ void LibreOfficeInstance::attachWorkbook(const QString &path, bool isNew,
                                          const Reference<css::lang::XComponent> &component) {
     Workbook workbook{path, isNew, {}, {}, {}};
     QString refusal;
-    callOffice(m_options.callTimeout, [&] {
-        workbook.model.set(component, UNO_QUERY);
-        const Reference<css::frame::XStorable> storable(component, UNO_QUERY);
-        const Reference<css::sheet::XSpreadsheetView> view(
-            workbook.model.is() ? workbook.model->getCurrentController() : nullptr, UNO_QUERY);
-        if (!storable.is() || !view.is()) {
-            refusal = office_messages::notWorkbook(path);
-        } else if (storable->isReadonly()) {
-            // Another user's lock or a write-protected file: a later save would fail.
-            refusal =
-                QFileInfo(path).isWritable() ? office_messages::lockedOrOpen(path) : office_messages::readOnly(path);
-        } else {
-            workbook.sheet = view->getActiveSheet();
-            const Reference<css::util::XNumberFormatsSupplier> formats(component, UNO_QUERY_THROW);
-            workbook.formats = formats->getNumberFormats();
+    const auto closeDocument = [&component] {
+        const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+        if (closeable.is()) {
+            closeable->close(true);
         }
-        if (!refusal.isEmpty()) {
-            const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
-            if (closeable.is()) {
-                closeable->close(true);
+    };
+    try {
+        callOffice(m_options.callTimeout, [&] {
+            workbook.model.set(component, UNO_QUERY);
+            const Reference<css::frame::XStorable> storable(component, UNO_QUERY);
+            const Reference<css::sheet::XSpreadsheetView> view(
+                workbook.model.is() ? workbook.model->getCurrentController() : nullptr, UNO_QUERY);
+            if (!storable.is() || !view.is()) {
+                refusal = office_messages::notWorkbook(path);
+            } else if (storable->isReadonly()) {
+                // Another user's lock or a write-protected file: a later save would fail.
+                refusal = QFileInfo(path).isWritable() ? office_messages::lockedOrOpen(path)
+                                                       : office_messages::readOnly(path);
+            } else {
+                workbook.sheet = view->getActiveSheet();
+                const Reference<css::util::XNumberFormatsSupplier> formats(component, UNO_QUERY_THROW);
+                workbook.formats = formats->getNumberFormats();
             }
+            if (!refusal.isEmpty()) {
+                closeDocument();
+            }
+        });
+    } catch (const css::uno::Exception &exception) {
+        // Not a document we can work with; do not leave it open in the office.
+        try {
+            callOffice(m_options.callTimeout, closeDocument);
+        } catch (const css::uno::Exception &) {
+            // It goes with the office.
         }
-    });
+        throw SpreadsheetError(office_messages::cannotOpen(path, uno::describe(exception)));
+    }
     if (!refusal.isEmpty()) {
         throw SpreadsheetError(refusal);
     }
@@ -311,10 +324,10 @@ void LibreOfficeInstance::newWorkbook(const QString &path) {
                                                   arguments);
         });
     } catch (const css::uno::Exception &exception) {
-        throw SpreadsheetError(office_messages::saveFailed(absolute, uno::describe(exception)));
+        throw SpreadsheetError(office_messages::cannotCreate(absolute, uno::describe(exception)));
     }
     if (!component.is()) {
-        throw SpreadsheetError(office_messages::saveFailed(absolute, QStringLiteral("无法新建工作簿")));
+        throw SpreadsheetError(office_messages::cannotCreate(absolute, QStringLiteral("电子表格程序没有给出新工作簿")));
     }
     attachWorkbook(absolute, true, component);
 }

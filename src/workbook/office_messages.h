@@ -54,6 +54,14 @@ inline QString notWorkbook(const QString &path) {
     return QStringLiteral("文件不是 Excel 97-2003 工作簿（.xls），无法读取：%1").arg(QDir::toNativeSeparators(path));
 }
 
+inline QString cannotOpen(const QString &path, const QString &reason) {
+    return QStringLiteral("无法打开名单工作簿：%1\n%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+inline QString cannotCreate(const QString &path, const QString &reason) {
+    return QStringLiteral("无法新建工作簿：%1\n%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
 inline QString noWorkbookOpen() {
     return QStringLiteral("电子表格程序中没有打开的工作簿。");
 }

@@ -197,6 +197,11 @@ void startDetached(const QString &program, const QStringList &arguments, const Q
             sigset_t noSignals;
             sigemptyset(&noSignals);
             sigprocmask(SIG_SETMASK, &noSignals, nullptr);
+            // An ignored SIGPIPE would be inherited through exec.
+            struct sigaction defaults {};
+            defaults.sa_handler = SIG_DFL;
+            sigemptyset(&defaults.sa_mask);
+            ::sigaction(SIGPIPE, &defaults, nullptr);
             const int null = ::open("/dev/null", O_RDWR);
             if (null >= 0) {
                 ::dup2(null, STDIN_FILENO);

@@ -5,6 +5,7 @@
 
 #include <QUrl>
 #include <cppuhelper/bootstrap.hxx>
+#include <csignal>
 #include <mutex>
 #include <rtl/bootstrap.hxx>
 
@@ -19,6 +20,12 @@ css::uno::Reference<css::uno::XComponentContext> localContext(const QString &off
     static css::uno::Reference<css::uno::XComponentContext> context;
     const std::lock_guard lock(mutex);
     if (!context.is()) {
+        // The bridge writes to the office's pipe without MSG_NOSIGNAL: when the office dies, the
+        // next write would raise SIGPIPE and end the whole program instead of failing the call.
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGPIPE, &ignore, nullptr);
         try {
             rtl::Bootstrap::set("URE_BOOTSTRAP", toOUString(QStringLiteral("vnd.sun.star.pathname:") +
                                                             officeProgramFolder + QStringLiteral("/fundamentalrc")));

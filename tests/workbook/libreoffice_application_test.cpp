@@ -62,6 +62,9 @@ private slots:
     void saveFailureKeepsTheWorkbook_data();
     void saveFailureKeepsTheWorkbook();
     void officeKilledDuringACallFails();
+    void officeKilledBetweenCallsFails_data();
+    void officeKilledBetweenCallsFails();
+    void frozenOfficeFailsWithinTheBound_data();
     void frozenOfficeFailsWithinTheBound();
     void quitThenCloseEndsTheOffice();
     void droppingTheInstanceEndsTheOffice();
@@ -72,6 +75,7 @@ private slots:
     void badCellPositionsAreRefused();
     void missingOfficeFailsToStart();
     void unusableProfileFailsToStart();
+    void hangingStartFailsWithinTheBound();
     void unsavedChangesAreNotHandedOver();
     void visibleWorkbookIsHandedToTheUser();
 
@@ -432,24 +436,88 @@ void LibreOfficeApplicationTest::officeKilledDuringACallFails() {
     QCOMPARE(fileBytes(file), before);
 }
 
-void LibreOfficeApplicationTest::frozenOfficeFailsWithinTheBound() {
+void LibreOfficeApplicationTest::officeKilledBetweenCallsFails_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("cell read") << "read";
+    QTest::newRow("cell write") << "write";
+    QTest::newRow("save") << "save";
+    QTest::newRow("quit and close") << "close";
+}
+
+void LibreOfficeApplicationTest::officeKilledBetweenCallsFails() {
+    // The next call writes into a dead pipe: it must fail, not take this program down.
+    QFETCH(QString, operation);
     const QString file = path(QStringLiteral("导入名单.xls"));
     writeWorkbook(file, {QStringLiteral("甲")});
+    const QByteArray before = fileBytes(file);
 
     LibreOfficeApplication app(options());
     const auto instance = app.create();
     instance->openWorkbook(file);
     const auto offices = ourOffices();
     QCOMPARE(offices.size(), std::size_t(1));
+    ::kill(offices.front(), SIGKILL);
+    QTRY_VERIFY_WITH_TIMEOUT(ourOffices().empty(), 2000);
+
+    const QString failure = failureOf([&] {
+        if (operation == QStringLiteral("read")) {
+            (void)instance->cell(3, 1);
+        } else if (operation == QStringLiteral("write")) {
+            instance->setCell(3, 1, QStringLiteral("乙"));
+        } else if (operation == QStringLiteral("save")) {
+            instance->saveActiveWorkbook();
+        } else {
+            instance->quit();
+            instance->closeWorkbooks();
+        }
+    });
+    QVERIFY2(failure.contains(QStringLiteral("意外退出")), qPrintable(failure));
+    QCOMPARE(fileBytes(file), before);
+}
+
+void LibreOfficeApplicationTest::frozenOfficeFailsWithinTheBound_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("open") << "open";
+    QTest::newRow("cell read") << "read";
+    QTest::newRow("cell write") << "write";
+    QTest::newRow("quit and close") << "close";
+}
+
+void LibreOfficeApplicationTest::frozenOfficeFailsWithinTheBound() {
+    QFETCH(QString, operation);
+    const QString file = path(QStringLiteral("导入名单.xls"));
+    writeWorkbook(file, {QStringLiteral("甲")});
+    const QByteArray before = fileBytes(file);
+
+    LibreOfficeApplication app(options());
+    const auto instance = app.create();
+    if (operation != QStringLiteral("open")) {
+        instance->openWorkbook(file);
+    }
+    const auto offices = ourOffices();
+    QCOMPARE(offices.size(), std::size_t(1));
     ::kill(offices.front(), SIGSTOP);
 
     QElapsedTimer timer;
     timer.start();
-    const QString failure = failureOf([&] { (void)instance->cell(3, 1); });
+    const QString failure = failureOf([&] {
+        if (operation == QStringLiteral("open")) {
+            instance->openWorkbook(file);
+        } else if (operation == QStringLiteral("read")) {
+            (void)instance->cell(3, 1);
+        } else if (operation == QStringLiteral("write")) {
+            instance->setCell(3, 1, QStringLiteral("乙"));
+        } else {
+            instance->quit();
+            instance->closeWorkbooks();
+        }
+    });
     QVERIFY2(failure.contains(QStringLiteral("没有响应")), qPrintable(failure));
-    QVERIFY2(timer.elapsed() < options().callTimeout.count() + 2000, qPrintable(QString::number(timer.elapsed())));
+    const auto bound = operation == QStringLiteral("open") ? options().fileTimeout : options().callTimeout;
+    QVERIFY2(timer.elapsed() < bound.count() + 1500, qPrintable(QString::number(timer.elapsed())));
     // The frozen office is gone at once, not only when the instance is dropped.
     QTRY_VERIFY_WITH_TIMEOUT(ourOffices().empty(), 2000);
+    QCOMPARE(fileBytes(file), before);
 }
 
 void LibreOfficeApplicationTest::quitThenCloseEndsTheOffice() {
@@ -567,6 +635,33 @@ void LibreOfficeApplicationTest::missingOfficeFailsToStart() {
     QVERIFY2(failure.contains(QStringLiteral("no office here")), qPrintable(failure));
 }
 
+void LibreOfficeApplicationTest::hangingStartFailsWithinTheBound() {
+    // The local side of the bridge is set up once per process, from the real installation.
+    { const auto real = LibreOfficeApplication(options()).create(); }
+
+    // An office that starts but never opens its pipe.
+    const QString folder = m_home.filePath(QStringLiteral("hanging office"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString pidFile = m_home.filePath(QStringLiteral("hanging.pid"));
+    const QString script = folder + QStringLiteral("/soffice");
+    writeFile(script, "#!/bin/sh\necho $$ > '" + pidFile.toUtf8() + "'\nexec sleep 600\n");
+    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    LibreOfficeOptions hanging = options();
+    hanging.programFolder = folder;
+    hanging.startTimeout = 1500ms;
+    LibreOfficeApplication app(hanging);
+    QElapsedTimer timer;
+    timer.start();
+    const QString failure = failureOf([&] { (void)app.create(); });
+    QVERIFY2(failure.contains(QStringLiteral("启动超时")), qPrintable(failure));
+    QVERIFY2(timer.elapsed() < hanging.startTimeout.count() + 2000, qPrintable(QString::number(timer.elapsed())));
+    // Killed and reaped: the process is gone, not even a zombie.
+    const pid_t pid = static_cast<pid_t>(fileBytes(pidFile).trimmed().toInt());
+    QVERIFY(pid > 0);
+    QVERIFY(::kill(pid, 0) != 0);
+}
+
 void LibreOfficeApplicationTest::unusableProfileFailsToStart() {
     // A file where the profile folder should be.
     const QString blocker = m_home.filePath(QStringLiteral("blocked"));
@@ -610,17 +705,24 @@ void LibreOfficeApplicationTest::visibleWorkbookIsHandedToTheUser() {
     qputenv("HOME", oldHome);
     const QString lock = path(QStringLiteral(".~lock.导入名单.xls#"));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(lock), 60000);
+    // A first start on a new profile may restart itself, so there can be more than one.
     const auto userOffices = liveOfficeProcesses(file);
-    QCOMPARE(userOffices.size(), std::size_t(1));
-    QVERIFY(app.isRunning());
-    // The user's office lives in a session of its own, not as our child.
-    QVERIFY(::getsid(userOffices.front()) != ::getsid(0));
-
+    const bool probed = app.isRunning();
+    bool ownSessions = true;
+    for (const pid_t pid : userOffices) {
+        ownSessions = ownSessions && ::getsid(pid) != ::getsid(0);
+    }
+    // End the user's office before checking, so that a failure leaves nothing behind.
     for (const pid_t pid : userOffices) {
         ::kill(-::getpgid(pid), SIGKILL);
     }
     QTRY_VERIFY_WITH_TIMEOUT(liveOfficeProcesses(file).empty(), 5000);
-    QVERIFY(QFile::remove(lock));
+    QFile::remove(lock);
+
+    QVERIFY(!userOffices.empty());
+    QVERIFY(probed);
+    // The user's office lives in a session of its own, not as our child.
+    QVERIFY(ownSessions);
 }
 
 QTEST_GUILESS_MAIN(LibreOfficeApplicationTest)
