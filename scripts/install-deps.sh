@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libreoffice-calc libreoffice-dev
     fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai
-    xvfb xauth imagemagick
+    xvfb xauth imagemagick libx11-dev libxtst-dev
     clang-format-16 libbenchmark-dev
 )
 

@@ -126,7 +126,9 @@ void Form1::buildControls() {
     m_list2->setFlow(QListView::TopToBottom);
     m_list2->setWrapping(true);
     m_list2->setResizeMode(QListView::Adjust);
-    m_list2->setGridSize(QSize((m_list2->width() - 8) / 3, QFontMetrics(m_list2->font()).height() + 4));
+    // A column a third of the whole width, rounded up: the viewport inside the frame is a little
+    // narrower, so a fourth column never peeks in at the right edge.
+    m_list2->setGridSize(QSize((m_list2->width() + 2) / 3, QFontMetrics(m_list2->font()).height() + 4));
     m_list2->hide();
 
     m_frame4 = frame(this, "Frame4", QStringLiteral("随机抽取显示窗口："), twips(8520, 120, 4575, 2175));
@@ -260,9 +262,13 @@ void Form1::Form_Load() {
     static_cast<void>(SkinH_Attach());
 }
 
-void Form1::Command1_Click(int /*index*/) {}
+void Form1::Command1_Click(int /*index*/) {
+    m_workbookCommands.importPool();
+}
 
-void Form1::Command6_Click(int /*index*/) {}
+void Form1::Command6_Click(int /*index*/) {
+    m_workbookCommands.openForEditing();
+}
 
 void Form1::Text1_Change() {
     m_drawControl.Text1_Change();
@@ -276,11 +282,22 @@ void Form1::Timer1_Timer() {
     m_drawControl.Timer1_Timer();
 }
 
-void Form1::Command2_Click(int /*index*/) {}
+// "详情"/"查看" (0..4) enlarge List1(index); "导出" (5..8) export List1(index - 4).
+void Form1::Command2_Click(int index) {
+    if (index < ResultExport::kFirstButton) {
+        m_enlargedView.open(index);
+    } else {
+        m_resultExport.exportList(index);
+    }
+}
 
-void Form1::Command5_Click(int /*index*/) {}
+void Form1::Command5_Click(int /*index*/) {
+    m_enlargedView.close();
+}
 
-void Form1::Command4_Click(int /*index*/) {}
+void Form1::Command4_Click(int /*index*/) {
+    m_resultExport.dismissNotice();
+}
 
 // --- FormControls over the real widgets ---------------------------------------------------------
 

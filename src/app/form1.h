@@ -4,10 +4,14 @@
 #include "draw/draw_control.h"
 #include "draw/random_generator.h"
 #include "draw/selection_pass.h"
+#include "results/enlarged_view.h"
+#include "results/result_export.h"
 #include "state/draw_state.h"
 #include "state/draw_state_procedures.h"
 #include "state/form_controls.h"
 #include "state/messages.h"
+#include "workbook/spreadsheet.h"
+#include "workbook/workbook_commands.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -39,6 +43,8 @@ public:
 
     struct Dependencies {
         Messages &messages;
+        SpreadsheetApplication &spreadsheet;
+        QString workbookPath; // the name-list workbook
         // The random source of the selection passes; by default one seeded from the system's
         // entropy and reseeded from the wall clock.
         RandomGenerator &random = systemRandomGenerator();
@@ -108,6 +114,9 @@ private:
     DrawStateProcedures m_procedures{m_state, *this};
     SelectionPass m_pass{m_state, *this, m_deps.messages, m_deps.random};
     DrawControl m_drawControl{m_state, *this, m_deps.messages, m_pass, m_procedures};
+    WorkbookCommands m_workbookCommands{{m_state, *this, m_deps.messages, m_deps.spreadsheet, m_deps.workbookPath}};
+    EnlargedView m_enlargedView{*this};
+    ResultExport m_resultExport{{*this, m_deps.messages, m_deps.spreadsheet, m_deps.workbookPath}};
 
     QTimer *m_timer1 = nullptr;
     QPushButton *m_command5 = nullptr;

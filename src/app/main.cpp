@@ -1,6 +1,8 @@
 #include "app/form1.h"
 #include "app/message_box_messages.h"
 #include "draw/random_generator.h"
+#include "workbook/libreoffice_application.h"
+#include "workbook/workbook_path.h"
 
 #include <QApplication>
 
@@ -12,7 +14,8 @@ int main(int argc, char *argv[]) {
     lotdraw::MessageBoxMessages messages;
     const lotdraw::SystemClock clock;
     lotdraw::Xoshiro256Generator random(clock);
-    lotdraw::Form1 window({messages, random});
+    lotdraw::LibreOfficeApplication spreadsheet;
+    lotdraw::Form1 window({messages, spreadsheet, lotdraw::nameListWorkbookPath(), random});
     messages.setParent(&window);
     window.show();
     return QApplication::exec();

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "support/fake_spreadsheet.h"
 #include "support/recording_messages.h"
 
 #include <QAbstractButton>
@@ -58,11 +59,12 @@ private:
     }
 
     lotdraw::testing::RecordingMessages m_messages;
+    lotdraw::testing::FakeSpreadsheetApplication m_spreadsheet;
     std::unique_ptr<Form1> m_form;
 };
 
 void Form1Test::init() {
-    m_form = std::make_unique<Form1>(Form1::Dependencies{m_messages});
+    m_form = std::make_unique<Form1>(Form1::Dependencies{m_messages, m_spreadsheet, QString()});
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }

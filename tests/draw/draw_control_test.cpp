@@ -2,6 +2,7 @@
 #include "draw/draw_control.h"
 #include "draw/random_generator.h"
 #include "draw/selection_pass.h"
+#include "support/fake_spreadsheet.h"
 #include "support/recording_messages.h"
 #include "support/scripted_random.h"
 
@@ -128,13 +129,14 @@ private:
 
     RecordingMessages m_messages;
     ScriptedGenerator m_random;
+    lotdraw::testing::FakeSpreadsheetApplication m_spreadsheet;
     std::unique_ptr<Form1> m_form;
 };
 
 void DrawControlTest::init() {
     m_messages.clear();
     m_random = ScriptedGenerator();
-    m_form = std::make_unique<Form1>(Form1::Dependencies{m_messages, m_random});
+    m_form = std::make_unique<Form1>(Form1::Dependencies{m_messages, m_spreadsheet, QString(), m_random});
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
@@ -617,7 +619,8 @@ void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
     ManualClock clock(1'700'000'000'000'000'000ULL);
     Xoshiro256Generator random(clock, 99);
     RecordingMessages messages;
-    Form1 form({messages, random});
+    lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
+    Form1 form({messages, spreadsheet, QString(), random});
     m_form.reset();
 
     auto *pool = form.findChild<QListWidget *>(QStringLiteral("List1_0"));

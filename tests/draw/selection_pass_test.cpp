@@ -97,8 +97,8 @@ void SelectionPassTest::guard() {
     QCOMPARE(outcome == SelectionPass::Outcome::Refused, refused);
     QCOMPARE(m_messages.shown(), refused ? QStringList{SelectionPass::kTooManyMessage} : QStringList{});
     QCOMPARE(m_controls.timerInterval(), refused ? FormControls::kStoppedInterval : FormControls::kRollingInterval);
-    QCOMPARE(m_controls.startVisible(), refused);
-    QCOMPARE(m_controls.stopVisible(), !refused);
+    QCOMPARE(m_controls.isStartVisible(), refused);
+    QCOMPARE(m_controls.isStopVisible(), !refused);
     QCOMPARE(m_state.skipTick, static_cast<Int16>(refused ? 1 : 0));
     QCOMPARE(random.drawn(), refused ? 0 : std::max(drawSize, 0));
     QCOMPARE(pass.selectionsMade(), refused ? 0U : 1U);

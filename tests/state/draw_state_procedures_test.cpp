@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "support/fake_spreadsheet.h"
 #include "support/recording_messages.h"
 
 #include <QLabel>
@@ -46,7 +47,8 @@ private:
 
 void DrawStateProceduresTest::resetAfterSevenStopsRestoresTheSeries() {
     lotdraw::testing::RecordingMessages messages;
-    Form1 form({messages});
+    lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
+    Form1 form({messages, spreadsheet, QString()});
     DrawState &state = form.drawState();
 
     // The state after seven stops: the third list was the latest, headings numbered up to 7.
@@ -79,7 +81,8 @@ void DrawStateProceduresTest::resetAfterSevenStopsRestoresTheSeries() {
 
 void DrawStateProceduresTest::resetStopsARollingDisplay() {
     lotdraw::testing::RecordingMessages messages;
-    Form1 form({messages});
+    lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
+    Form1 form({messages, spreadsheet, QString()});
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
 
@@ -115,7 +118,8 @@ void DrawStateProceduresTest::resetStopsARollingDisplay() {
 
 void DrawStateProceduresTest::resetLeavesThePoolAlone() {
     lotdraw::testing::RecordingMessages messages;
-    Form1 form({messages});
+    lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
+    Form1 form({messages, spreadsheet, QString()});
     DrawState &state = form.drawState();
     state.poolNames[1] = QStringLiteral("甲");
     state.poolNames[2] = QStringLiteral("乙");
@@ -168,7 +172,8 @@ void DrawStateProceduresTest::refill() {
     QFETCH(QStringList, expected);
 
     lotdraw::testing::RecordingMessages messages;
-    Form1 form({messages});
+    lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
+    Form1 form({messages, spreadsheet, QString()});
     auto *poolList = child<QListWidget>(form, "List1_0");
     poolList->addItem(QStringLiteral("earlier pool line"));
     DrawState &state = form.drawState();

@@ -5,6 +5,8 @@
 
 #include "app/form1.h"
 #include "state/messages.h"
+#include "workbook/libreoffice_application.h"
+#include "workbook/workbook_path.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -34,7 +36,8 @@ int main(int argc, char *argv[]) {
     }
 
     SilentMessages messages;
-    lotdraw::Form1 window({messages});
+    lotdraw::LibreOfficeApplication spreadsheet; // never started: nothing here clicks a button
+    lotdraw::Form1 window({messages, spreadsheet, lotdraw::nameListWorkbookPath()});
     if (parser.isSet(enlarged)) {
         const QStringList sample{QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("李娜"),
                                  QStringLiteral("刘洋"), QStringLiteral("陈静"), QStringLiteral("杨磊"),

@@ -1,0 +1,87 @@
+// Click-to-result times of the import and the export against the real LibreOffice, each beside a
+// plain `soffice --headless --convert-to csv` of the same workbook made in the same run.
+#include "results/result_export.h"
+#include "support/fake_form_controls.h"
+#include "support/office_fixture.h"
+#include "support/recording_messages.h"
+#include "workbook/libreoffice_application.h"
+#include "workbook/workbook_commands.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace lotdraw;
+using namespace lotdraw::testing;
+
+namespace {
+
+struct Workbook {
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("导入名单.xls"));
+
+    Workbook() {
+        QString csv = QStringLiteral("名单\n姓名\n");
+        for (int i = 1; i <= 99; ++i) {
+            csv += QStringLiteral("名字%1\n").arg(i);
+        }
+        makeWorkbookFromCsv(csv, path);
+    }
+};
+
+Workbook &workbook() {
+    static Workbook book;
+    return book;
+}
+
+void BM_ImportOf99Names(benchmark::State &state) {
+    LibreOfficeApplication office;
+    DrawState drawState;
+    FakeFormControls controls;
+    RecordingMessages messages;
+    WorkbookCommands commands({drawState, controls, messages, office, workbook().path});
+    for (auto _ : state) {
+        commands.importPool();
+        if (drawState.poolCount != 99 || !messages.shown().isEmpty()) {
+            state.SkipWithError("the import did not read 99 names");
+            break;
+        }
+    }
+}
+
+void BM_ExportOf100Lines(benchmark::State &state) {
+    LibreOfficeApplication office;
+    FakeFormControls controls;
+    RecordingMessages messages;
+    for (int i = 1; i <= 100; ++i) {
+        controls.list(1).append(QStringLiteral("中签%1").arg(i));
+    }
+    ResultExport exporter({controls, messages, office, workbook().path});
+    for (auto _ : state) {
+        exporter.exportList(5);
+        if (!messages.shown().isEmpty()) {
+            state.SkipWithError("the export failed");
+            break;
+        }
+    }
+}
+
+void BM_ConvertToCsv(benchmark::State &state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readWorkbookCsv(workbook().path));
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_ImportOf99Names)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ConvertToCsv)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ExportOf100Lines)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

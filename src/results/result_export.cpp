@@ -1,0 +1,52 @@
+#include "results/result_export.h"
+
+#include "state/checked_int16.h"
+#include "workbook/spreadsheet_task.h"
+
+#include <QStringList>
+#include <stdexcept>
+
+namespace lotdraw {
+
+void ResultExport::exportList(int button) {
+    if (button < kFirstButton || button > kLastButton) {
+        throw std::out_of_range("no result list to export at this index");
+    }
+    const Int16 index = toInt16(button);
+    const int column = checkedSub(index, 3);
+    const int source = checkedSub(index, 4);
+
+    // The lines to write, taken before the spreadsheet work starts.
+    QStringList lines;
+    const ListLines &list = m_deps.controls.list(source);
+    for (int i = 0; i < kRows; ++i) {
+        QString text = list.line(i);
+        if (text.isEmpty()) {
+            break;
+        }
+        lines.append(std::move(text));
+    }
+
+    const bool done = runSpreadsheetTask(m_deps.controls, m_deps.messages, [&] {
+        const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create();
+        instance->openWorkbook(m_deps.workbookPath);
+        for (int i = 0; i < kRows; ++i) {
+            instance->setCell(kFirstRow + i, column, QString());
+        }
+        for (int i = 0; i < lines.size(); ++i) {
+            instance->setCell(kFirstRow + i, column, lines.at(i));
+        }
+        instance->saveActiveWorkbook();
+        instance->quit();
+        instance->closeWorkbooks();
+    });
+    if (done) {
+        m_deps.controls.setExportNoticeVisible(true);
+    }
+}
+
+void ResultExport::dismissNotice() {
+    m_deps.controls.setExportNoticeVisible(false);
+}
+
+} // namespace lotdraw

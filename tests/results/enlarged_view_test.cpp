@@ -1,0 +1,118 @@
+#include "results/enlarged_view.h"
+#include "support/fake_form_controls.h"
+
+#include <QTest>
+
+using namespace lotdraw;
+using lotdraw::testing::FakeFormControls;
+
+namespace {
+
+QStringList numbered(int count) {
+    QStringList result;
+    for (int i = 1; i <= count; ++i) {
+        result.append(QStringLiteral("名%1").arg(i));
+    }
+    return result;
+}
+
+void fill(ListLines &list, const QStringList &lines) {
+    for (const QString &line : lines) {
+        list.append(line);
+    }
+}
+
+} // namespace
+
+class EnlargedViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void openCopiesTheSource_data();
+    void openCopiesTheSource();
+    void openingTwiceShowsTheLinesOnce();
+    void openingAnotherListReplacesTheLines();
+    void theViewIsASnapshot();
+    void closeHidesAndKeepsTheLines();
+};
+
+void EnlargedViewTest::openCopiesTheSource_data() {
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("empty pool list") << 0 << QStringList{} << QStringList{};
+    QTest::newRow("pool list") << 0 << numbered(7) << numbered(7);
+    QTest::newRow("fourth result list") << 4 << numbered(3) << numbered(3);
+    QTest::newRow("exactly 100 lines") << 1 << numbered(100) << numbered(100);
+    QTest::newRow("more than 100 lines") << 2 << numbered(130) << numbered(100);
+    QTest::newRow("an empty line inside") << 3 << QStringList{"甲", "乙", "", "丙"} << QStringList{"甲", "乙"};
+    QTest::newRow("empty first line") << 1 << QStringList{"", "甲"} << QStringList{};
+    QTest::newRow("spaces are a line") << 1 << QStringList{" ", "甲"} << QStringList{" ", "甲"};
+}
+
+void EnlargedViewTest::openCopiesTheSource() {
+    QFETCH(int, source);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, expected);
+    FakeFormControls controls;
+    fill(controls.list(source), lines);
+    EnlargedView view(controls);
+
+    view.open(source);
+
+    QVERIFY(controls.isEnlargedListVisible());
+    QVERIFY(controls.isEnlargedCloseVisible());
+    QCOMPARE(controls.enlargedLines(), expected);
+    QCOMPARE(controls.lines(source), lines);
+}
+
+void EnlargedViewTest::openingTwiceShowsTheLinesOnce() {
+    FakeFormControls controls;
+    fill(controls.list(1), numbered(5));
+    EnlargedView view(controls);
+
+    view.open(1);
+    view.open(1);
+
+    QCOMPARE(controls.enlargedLines(), numbered(5));
+}
+
+void EnlargedViewTest::openingAnotherListReplacesTheLines() {
+    FakeFormControls controls;
+    fill(controls.list(0), numbered(50));
+    fill(controls.list(2), {QStringLiteral("甲")});
+    EnlargedView view(controls);
+
+    view.open(0);
+    view.open(2);
+
+    QCOMPARE(controls.enlargedLines(), QStringList{QStringLiteral("甲")});
+}
+
+void EnlargedViewTest::theViewIsASnapshot() {
+    FakeFormControls controls;
+    fill(controls.list(1), numbered(2));
+    EnlargedView view(controls);
+    view.open(1);
+
+    controls.list(1).append(QStringLiteral("后来"));
+
+    QCOMPARE(controls.enlargedLines(), numbered(2));
+}
+
+void EnlargedViewTest::closeHidesAndKeepsTheLines() {
+    FakeFormControls controls;
+    fill(controls.list(3), numbered(4));
+    EnlargedView view(controls);
+    view.open(3);
+
+    view.close();
+
+    QVERIFY(!controls.isEnlargedListVisible());
+    QVERIFY(!controls.isEnlargedCloseVisible());
+    QCOMPARE(controls.enlargedLines(), numbered(4));
+}
+
+QTEST_GUILESS_MAIN(EnlargedViewTest)
+#include "enlarged_view_test.moc"

@@ -1,0 +1,312 @@
+#include "results/result_export.h"
+#include "support/fake_form_controls.h"
+#include "support/office_fixture.h"
+#include "support/recording_messages.h"
+#include "workbook/libreoffice_application.h"
+#include "workbook/workbook_commands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <thread>
+
+using namespace lotdraw;
+using namespace lotdraw::testing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList numbered(const QString &prefix, int count) {
+    QStringList result;
+    for (int i = 1; i <= count; ++i) {
+        result.append(prefix + QString::number(i));
+    }
+    return result;
+}
+
+// Headings in rows 1-2, the pool in A, old results in B-E down to row 104, and a column F that
+// belongs to nobody.
+QString startingCsv() {
+    QString csv = QStringLiteral("名单,一,二,三,四,备注\n姓名,B,C,D,E,F\n");
+    for (int row = 3; row <= 104; ++row) {
+        csv += row <= 22 ? QStringLiteral("池%1").arg(row) : QString();
+        for (const char *column : {"B", "C", "D", "E", "F"}) {
+            csv += QStringLiteral(",%1%2").arg(QLatin1String(column)).arg(row);
+        }
+        csv += u'\n';
+    }
+    return csv;
+}
+
+QByteArray bytesOf(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList padded(QStringList lines, int size) {
+    while (lines.size() < size) {
+        lines.append(QString());
+    }
+    return lines;
+}
+
+// Passes every call through to a real instance, with a hook that can fail a write or act while
+// the save runs.
+class InterposedInstance final : public SpreadsheetInstance {
+public:
+    InterposedInstance(std::unique_ptr<SpreadsheetInstance> inner, int failWriteRow, std::function<void()> duringSave)
+        : m_inner(std::move(inner))
+        , m_failWriteRow(failWriteRow)
+        , m_duringSave(std::move(duringSave)) {}
+
+    void openWorkbook(const QString &path) override { m_inner->openWorkbook(path); }
+    QString cell(int row, int column) override { return m_inner->cell(row, column); }
+    void setCell(int row, int column, const QString &text) override {
+        if (row == m_failWriteRow) {
+            throw SpreadsheetError(QStringLiteral("写入失败"));
+        }
+        m_inner->setCell(row, column, text);
+    }
+    void saveActiveWorkbook() override {
+        if (!m_duringSave) {
+            m_inner->saveActiveWorkbook();
+            return;
+        }
+        std::thread meddler(m_duringSave);
+        try {
+            m_inner->saveActiveWorkbook();
+        } catch (...) {
+            meddler.join();
+            throw;
+        }
+        meddler.join();
+    }
+    void quit() override { m_inner->quit(); }
+    void closeWorkbooks() override { m_inner->closeWorkbooks(); }
+    void setVisible(bool visible) override { m_inner->setVisible(visible); }
+
+private:
+    std::unique_ptr<SpreadsheetInstance> m_inner;
+    int m_failWriteRow;
+    std::function<void()> m_duringSave;
+};
+
+class InterposedApplication final : public SpreadsheetApplication {
+public:
+    explicit InterposedApplication(SpreadsheetApplication &inner)
+        : m_inner(inner) {}
+
+    bool isRunning() override { return m_inner.isRunning(); }
+    std::unique_ptr<SpreadsheetInstance> create() override {
+        return std::make_unique<InterposedInstance>(m_inner.create(), failWriteRow, duringSave);
+    }
+
+    int failWriteRow = 0;
+    std::function<void()> duringSave;
+
+private:
+    SpreadsheetApplication &m_inner;
+};
+
+} // namespace
+
+// The export against a real LibreOffice, read back through a conversion the program does not use.
+class ResultExportOfficeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void writesTheListIntoItsColumn_data();
+    void writesTheListIntoItsColumn();
+    void shorterAfterLongerLeavesNothingBehind();
+    void exportingTwiceGivesTheSameContents();
+    void failureBeforeTheSaveLeavesTheFileAlone();
+    void missingWorkbookIsReported();
+    void officeKilledDuringTheSaveLeavesAWholeWorkbook_data();
+    void officeKilledDuringTheSaveLeavesAWholeWorkbook();
+
+private:
+    void fillList(int list, const QStringList &lines) {
+        m_controls.list(list).clear();
+        for (const QString &line : lines) {
+            m_controls.list(list).append(line);
+        }
+    }
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    QString m_path;
+    FakeFormControls m_controls;
+    RecordingMessages m_messages;
+    // The automation profile of our own, so the kill below finds our office and no other.
+    QTemporaryDir m_profile;
+    LibreOfficeApplication m_office{LibreOfficeOptions{.profileFolder = m_profile.path()}};
+    InterposedApplication m_spreadsheet{m_office};
+    std::unique_ptr<ResultExport> m_export;
+};
+
+void ResultExportOfficeTest::init() {
+    QCOMPARE(runningOfficeProcesses(), QList<qint64>{});
+    m_folder = std::make_unique<QTemporaryDir>();
+    m_path = m_folder->filePath(QStringLiteral("导入名单.xls"));
+    m_controls = FakeFormControls{};
+    m_messages.clear();
+    m_spreadsheet.failWriteRow = 0;
+    m_spreadsheet.duringSave = nullptr;
+    m_export =
+        std::make_unique<ResultExport>(ResultExport::Dependencies{m_controls, m_messages, m_spreadsheet, m_path});
+    makeWorkbookFromCsv(startingCsv(), m_path);
+}
+
+void ResultExportOfficeTest::cleanup() {
+    QCOMPARE(runningOfficeProcesses(), QList<qint64>{});
+    QCOMPARE(officeLockFiles(m_folder->path()), QStringList{});
+    m_export.reset();
+    m_folder.reset();
+}
+
+void ResultExportOfficeTest::writesTheListIntoItsColumn_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("n lines then nothing below") << 5 << numbered("甲", 7) << numbered("甲", 7);
+    QTest::newRow("an empty list") << 6 << QStringList{} << QStringList{};
+    QTest::newRow("more than 100 lines") << 7 << numbered("丙", 130) << numbered("丙", 100);
+    QTest::newRow("an empty line stops") << 8 << QStringList{"丁", "戊", "", "己"} << QStringList{"丁", "戊"};
+    QTest::newRow("digits and spaces stay text") << 5 << QStringList{"007", "  "} << QStringList{"007", "  "};
+}
+
+void ResultExportOfficeTest::writesTheListIntoItsColumn() {
+    QFETCH(int, button);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, expected);
+    const int column = button - 3;
+    fillList(button - 4, lines);
+    const QList<QStringList> before = readWorkbookCsv(m_path);
+
+    m_export->exportList(button);
+
+    QCOMPARE(m_messages.shown(), QStringList{});
+    QVERIFY(m_controls.isExportNoticeVisible());
+    const QList<QStringList> after = readWorkbookCsv(m_path);
+    QCOMPARE(columnAt(after, column, 3, 102), padded(expected, 100));
+    // Nothing outside rows 3..102 of the column changed.
+    for (int row = 1; row <= 104; ++row) {
+        for (int c = 1; c <= 6; ++c) {
+            if (c == column && row >= 3 && row <= 102) {
+                continue;
+            }
+            QVERIFY2(cellAt(after, row, c) == cellAt(before, row, c),
+                     qPrintable(QStringLiteral("%1,%2").arg(row).arg(c)));
+        }
+    }
+
+    m_export->dismissNotice();
+    QVERIFY(!m_controls.isExportNoticeVisible());
+}
+
+void ResultExportOfficeTest::shorterAfterLongerLeavesNothingBehind() {
+    fillList(1, numbered("长", 60));
+    m_export->exportList(5);
+    fillList(1, numbered("短", 3));
+
+    m_export->exportList(5);
+
+    QCOMPARE(m_messages.shown(), QStringList{});
+    QCOMPARE(columnAt(readWorkbookCsv(m_path), 2, 3, 102), padded(numbered("短", 3), 100));
+}
+
+void ResultExportOfficeTest::exportingTwiceGivesTheSameContents() {
+    fillList(3, numbered("同", 12));
+    m_export->exportList(7);
+    const QList<QStringList> once = readWorkbookCsv(m_path);
+
+    m_export->exportList(7);
+
+    QCOMPARE(m_messages.shown(), QStringList{});
+    QCOMPARE(readWorkbookCsv(m_path), once);
+}
+
+void ResultExportOfficeTest::failureBeforeTheSaveLeavesTheFileAlone() {
+    const QByteArray before = bytesOf(m_path);
+    fillList(2, numbered("新", 10));
+    m_spreadsheet.failWriteRow = 50;
+
+    m_export->exportList(6);
+
+    QCOMPARE(m_messages.shown(), QStringList{QStringLiteral("写入失败")});
+    QVERIFY(!m_controls.isExportNoticeVisible());
+    QCOMPARE(bytesOf(m_path), before);
+}
+
+void ResultExportOfficeTest::missingWorkbookIsReported() {
+    QVERIFY(QFile::remove(m_path));
+    fillList(1, numbered("新", 2));
+    m_controls.setExportNoticeVisible(true);
+
+    m_export->exportList(5);
+
+    QCOMPARE(m_messages.shown().size(), 1);
+    QVERIFY(!m_messages.shown().constFirst().isEmpty());
+    QVERIFY(m_controls.isExportNoticeVisible());
+    qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
+    QVERIFY(!QFile::exists(m_path));
+}
+
+void ResultExportOfficeTest::officeKilledDuringTheSaveLeavesAWholeWorkbook_data() {
+    QTest::addColumn<int>("delayMs");
+    for (const int delay : {0, 2, 4, 6, 8, 10, 13, 16, 20, 30}) {
+        QTest::addRow("kill after %d ms", delay) << delay;
+    }
+}
+
+void ResultExportOfficeTest::officeKilledDuringTheSaveLeavesAWholeWorkbook() {
+    QFETCH(int, delayMs);
+    const QStringList oldColumn = columnAt(readWorkbookCsv(m_path), 2, 3, 102);
+    const QStringList newColumn = padded(numbered("新", 40), 100);
+    fillList(1, numbered("新", 40));
+    std::atomic<int> killed = 0;
+    m_spreadsheet.duringSave = [this, delayMs, &killed] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        for (const qint64 pid : officeProcessesMentioning(m_profile.path())) {
+            killed += ::kill(static_cast<pid_t>(pid), SIGKILL) == 0 ? 1 : 0;
+        }
+    };
+
+    m_export->exportList(5);
+    m_spreadsheet.duringSave = nullptr;
+    QVERIFY(killed > 0 || m_messages.shown().isEmpty());
+
+    // Either the export completed, or it failed with a message and no notice.
+    QCOMPARE(m_controls.isExportNoticeVisible(), m_messages.shown().isEmpty());
+    // The workbook is whole: the old contents or the new, never a mix or a damaged file.
+    const QStringList column = columnAt(readWorkbookCsv(m_path), 2, 3, 102);
+    QVERIFY2(column == oldColumn || column == newColumn, qPrintable(column.join(u',')));
+    if (m_controls.isExportNoticeVisible()) {
+        QCOMPARE(column, newColumn);
+    }
+    qInfo("%d office process(es) killed; export %s; workbook holds the %s list", killed.load(),
+          m_messages.shown().isEmpty() ? "completed" : qPrintable(u"failed: "_s + m_messages.shown().constFirst()),
+          column == newColumn ? "new" : "old");
+
+    // And the program opens it again: the import reads the pool through the real layer.
+    DrawState state;
+    FakeFormControls controls;
+    RecordingMessages messages;
+    WorkbookCommands commands({state, controls, messages, m_office, m_path});
+    commands.importPool();
+    QCOMPARE(messages.shown(), QStringList{});
+    QCOMPARE(static_cast<int>(state.poolCount), 20);
+    // Nothing half-written is left beside the workbook.
+    const QStringList left = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
+    QVERIFY2(left == QStringList{QStringLiteral("导入名单.xls")}, qPrintable(left.join(u' ')));
+}
+
+QTEST_GUILESS_MAIN(ResultExportOfficeTest)
+#include "result_export_office_test.moc"

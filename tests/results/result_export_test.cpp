@@ -1,0 +1,212 @@
+#include "results/result_export.h"
+#include "support/fake_form_controls.h"
+#include "support/fake_spreadsheet.h"
+#include "support/recording_messages.h"
+
+#include <QTest>
+
+using namespace lotdraw;
+using lotdraw::testing::FakeFormControls;
+using lotdraw::testing::FakeSpreadsheetApplication;
+using lotdraw::testing::RecordingMessages;
+using Operation = FakeSpreadsheetApplication::Operation;
+
+namespace {
+
+const QString kPath = QStringLiteral("/opt/lotdraw/导入名单.xls");
+
+QStringList numbered(const QString &prefix, int count) {
+    QStringList result;
+    for (int i = 1; i <= count; ++i) {
+        result.append(prefix + QString::number(i));
+    }
+    return result;
+}
+
+struct Fixture {
+    FakeFormControls controls;
+    RecordingMessages messages;
+    FakeSpreadsheetApplication spreadsheet;
+    ResultExport exporter{{controls, messages, spreadsheet, kPath}};
+
+    Fixture() { spreadsheet.setWorkbookPath(kPath); }
+
+    void fill(int list, const QStringList &lines) {
+        for (const QString &line : lines) {
+            controls.list(list).append(line);
+        }
+    }
+
+    // Rows 3..102 of a column of the saved workbook, trailing empty cells left off.
+    [[nodiscard]] QStringList savedColumn(int column) const {
+        QStringList result;
+        for (int row = 3; row <= 102; ++row) {
+            result.append(spreadsheet.savedCell(row, column));
+        }
+        while (!result.isEmpty() && result.constLast().isEmpty()) {
+            result.removeLast();
+        }
+        return result;
+    }
+};
+
+} // namespace
+
+class ResultExportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void exportMakesItsCallsInOrder();
+    void exportWritesTheListIntoItsColumn_data();
+    void exportWritesTheListIntoItsColumn();
+    void shorterAfterLongerLeavesNothingBehind();
+    void exportLeavesOtherCellsAlone();
+    void exportGoesAheadWhileTheApplicationRuns();
+    void failureReportsAndLeavesTheNotice_data();
+    void failureReportsAndLeavesTheNotice();
+    void noticeHidesOnClickAndShowsAgain();
+};
+
+void ResultExportTest::exportMakesItsCallsInOrder() {
+    Fixture f;
+    f.fill(2, {QStringLiteral("甲"), QStringLiteral("乙")});
+
+    f.exporter.exportList(6);
+
+    QStringList expected{"create", "open " + kPath};
+    for (int row = 3; row <= 102; ++row) {
+        expected.append(QStringLiteral("write %1,3=").arg(row));
+    }
+    expected += QStringList{"write 3,3=甲", "write 4,3=乙", "save", "quit", "close", "release"};
+    QCOMPARE(f.spreadsheet.log(), expected);
+    QVERIFY(f.controls.isExportNoticeVisible());
+    QCOMPARE(f.messages.shown(), QStringList{});
+    QCOMPARE(f.controls.busyChanges(), (QList<bool>{true, false}));
+}
+
+void ResultExportTest::exportWritesTheListIntoItsColumn_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("first list into B") << 5 << numbered("甲", 4) << numbered("甲", 4);
+    QTest::newRow("second list into C") << 6 << numbered("乙", 9) << numbered("乙", 9);
+    QTest::newRow("third list into D") << 7 << numbered("丙", 1) << numbered("丙", 1);
+    QTest::newRow("fourth list into E") << 8 << numbered("丁", 100) << numbered("丁", 100);
+    QTest::newRow("an empty list") << 5 << QStringList{} << QStringList{};
+    QTest::newRow("more than 100 lines") << 6 << numbered("戊", 140) << numbered("戊", 100);
+    QTest::newRow("an empty line stops") << 7 << QStringList{"甲", "", "乙"} << QStringList{"甲"};
+    QTest::newRow("spaces and digits") << 8 << QStringList{"  ", "12"} << QStringList{"  ", "12"};
+}
+
+void ResultExportTest::exportWritesTheListIntoItsColumn() {
+    QFETCH(int, button);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    f.fill(button - 4, lines);
+
+    f.exporter.exportList(button);
+
+    QCOMPARE(f.savedColumn(button - 3), expected);
+    QVERIFY(f.controls.isExportNoticeVisible());
+    QCOMPARE(f.controls.lines(button - 4), lines);
+    QCOMPARE(f.spreadsheet.liveInstances(), 0);
+}
+
+void ResultExportTest::shorterAfterLongerLeavesNothingBehind() {
+    Fixture f;
+    f.spreadsheet.setSavedColumn(2, 3, numbered("旧", 100));
+    f.spreadsheet.savedCells().insert({103, 2}, QStringLiteral("不归导出管"));
+    f.fill(1, numbered("新", 3));
+
+    f.exporter.exportList(5);
+    const auto once = f.spreadsheet.savedCells();
+    f.exporter.exportList(5);
+
+    QCOMPARE(f.savedColumn(2), numbered("新", 3));
+    QCOMPARE(f.spreadsheet.savedCell(103, 2), QStringLiteral("不归导出管"));
+    QCOMPARE(f.spreadsheet.savedCells(), once);
+}
+
+void ResultExportTest::exportLeavesOtherCellsAlone() {
+    Fixture f;
+    f.spreadsheet.savedCells().insert({1, 3}, QStringLiteral("标题"));
+    f.spreadsheet.savedCells().insert({2, 3}, QStringLiteral("副标题"));
+    f.spreadsheet.setSavedColumn(1, 3, numbered("池", 20));
+    f.spreadsheet.setSavedColumn(2, 3, numbered("乙", 20));
+    f.spreadsheet.setSavedColumn(4, 3, numbered("丁", 20));
+    f.fill(2, numbered("丙", 5));
+    auto expected = f.spreadsheet.savedCells();
+    for (int i = 1; i <= 5; ++i) {
+        expected.insert({i + 2, 3}, QStringLiteral("丙%1").arg(i));
+    }
+
+    f.exporter.exportList(6);
+
+    QCOMPARE(f.spreadsheet.savedCells(), expected);
+}
+
+void ResultExportTest::exportGoesAheadWhileTheApplicationRuns() {
+    Fixture f;
+    f.spreadsheet.setRunning(true);
+    f.fill(1, {QStringLiteral("甲")});
+
+    f.exporter.exportList(5);
+
+    QVERIFY(!f.spreadsheet.log().contains(QStringLiteral("probe")));
+    QCOMPARE(f.savedColumn(2), QStringList{QStringLiteral("甲")});
+    QVERIFY(f.controls.isExportNoticeVisible());
+}
+
+void ResultExportTest::failureReportsAndLeavesTheNotice_data() {
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("noticeBefore");
+    QTest::addColumn<bool>("saved");
+
+    QTest::newRow("create, notice hidden") << int(Operation::Create) << 0 << false << false;
+    QTest::newRow("open, notice shown") << int(Operation::Open) << 0 << true << false;
+    QTest::newRow("clearing write") << int(Operation::WriteCell) << 50 << false << false;
+    QTest::newRow("writing pass, notice shown") << int(Operation::WriteText) << 4 << true << false;
+    QTest::newRow("save") << int(Operation::Save) << 0 << false << false;
+    QTest::newRow("quit") << int(Operation::Quit) << 0 << false << true;
+    QTest::newRow("close, notice shown") << int(Operation::Close) << 0 << true << true;
+}
+
+void ResultExportTest::failureReportsAndLeavesTheNotice() {
+    QFETCH(int, operation);
+    QFETCH(int, row);
+    QFETCH(bool, noticeBefore);
+    QFETCH(bool, saved);
+    Fixture f;
+    f.spreadsheet.setSavedColumn(2, 3, numbered("旧", 8));
+    f.fill(1, numbered("新", 5));
+    f.controls.setExportNoticeVisible(noticeBefore);
+    f.spreadsheet.failAt(static_cast<Operation>(operation), row);
+
+    f.exporter.exportList(5);
+
+    QCOMPARE(f.messages.shown(),
+             QStringList{FakeSpreadsheetApplication::failureMessage(static_cast<Operation>(operation))});
+    QCOMPARE(f.controls.isExportNoticeVisible(), noticeBefore);
+    QCOMPARE(f.savedColumn(2), saved ? numbered("新", 5) : numbered("旧", 8));
+    QCOMPARE(f.spreadsheet.log().contains(QStringLiteral("quit")), saved);
+    QCOMPARE(f.spreadsheet.liveInstances(), 0);
+    QCOMPARE(f.controls.busyDepth(), 0);
+}
+
+void ResultExportTest::noticeHidesOnClickAndShowsAgain() {
+    Fixture f;
+    f.exporter.exportList(8);
+    QVERIFY(f.controls.isExportNoticeVisible());
+
+    f.exporter.dismissNotice();
+    QVERIFY(!f.controls.isExportNoticeVisible());
+
+    f.exporter.exportList(8);
+    QVERIFY(f.controls.isExportNoticeVisible());
+}
+
+QTEST_GUILESS_MAIN(ResultExportTest)
+#include "result_export_test.moc"

@@ -1,0 +1,204 @@
+#include "support/office_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace lotdraw::testing {
+namespace {
+
+QString profileUrl() {
+    // One profile for the whole test process: the first conversion pays for creating it.
+    static const QTemporaryDir profile(QDir::tempPath() + QStringLiteral("/lotdraw-fixture-XXXXXX"));
+    return QUrl::fromLocalFile(profile.path()).toString();
+}
+
+void fail(const QString &what) {
+    throw std::runtime_error(what.toStdString());
+}
+
+void convert(const QString &input, const QString &filter, const QString &inFilter, const QString &outDir) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
+    QStringList arguments{QStringLiteral("-env:UserInstallation=") + profileUrl(),
+                          QStringLiteral("--headless"),
+                          QStringLiteral("--norestore"),
+                          QStringLiteral("--nologo"),
+                          QStringLiteral("--convert-to"),
+                          filter,
+                          QStringLiteral("--outdir"),
+                          outDir};
+    if (!inFilter.isEmpty()) {
+        arguments.append(QStringLiteral("--infilter=") + inFilter);
+    }
+    arguments.append(input);
+    process.start(QStringLiteral("soffice"), arguments);
+    if (!process.waitForFinished(120'000)) {
+        process.kill();
+        process.waitForFinished();
+        fail(QStringLiteral("soffice --convert-to did not finish: ") + input);
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        fail(QStringLiteral("soffice --convert-to failed: ") + QString::fromUtf8(process.readAllStandardError()));
+    }
+}
+
+QString readAll(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("cannot read ") + path);
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+void writeAll(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        fail(QStringLiteral("cannot write ") + path);
+    }
+}
+
+} // namespace
+
+void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath) {
+    const QTemporaryDir work;
+    const QString csv = work.filePath(QStringLiteral("book.csv"));
+    writeAll(csv, csvText.toUtf8());
+    // Comma, double quote, UTF-8, from line 1; spaces are kept.
+    convert(csv, QStringLiteral("xls:MS Excel 97"), QStringLiteral("CSV:44,34,76,1"), work.path());
+    const QString made = work.filePath(QStringLiteral("book.xls"));
+    QFile::remove(xlsPath);
+    if (!QFile::copy(made, xlsPath)) {
+        fail(QStringLiteral("cannot place the workbook at ") + xlsPath);
+    }
+}
+
+QList<QStringList> readWorkbookCsv(const QString &xlsPath) {
+    // Converted from a copy, so nothing (not even a lock file) appears beside the workbook.
+    const QTemporaryDir work;
+    const QString copy = work.filePath(QStringLiteral("book.xls"));
+    if (!QFile::copy(xlsPath, copy)) {
+        fail(QStringLiteral("cannot copy ") + xlsPath);
+    }
+    const QString outDir = work.filePath(QStringLiteral("out"));
+    QDir().mkpath(outDir);
+    convert(copy, QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"), QString(), outDir);
+    return parseCsv(readAll(outDir + QStringLiteral("/book.csv")));
+}
+
+QString cellAt(const QList<QStringList> &rows, int row, int column) {
+    if (row < 1 || row > rows.size()) {
+        return {};
+    }
+    const QStringList &cells = rows.at(row - 1);
+    return column >= 1 && column <= cells.size() ? cells.at(column - 1) : QString();
+}
+
+QStringList columnAt(const QList<QStringList> &rows, int column, int first, int last) {
+    QStringList result;
+    for (int row = first; row <= last; ++row) {
+        result.append(cellAt(rows, row, column));
+    }
+    return result;
+}
+
+QList<QStringList> parseCsv(const QString &text) {
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    bool any = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"') {
+                field.append(u'"');
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field.append(c);
+            }
+            continue;
+        }
+        any = true;
+        if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            row.append(field);
+            field.clear();
+        } else if (c == u'\n') {
+            row.append(field);
+            rows.append(row);
+            row.clear();
+            field.clear();
+            any = false;
+        } else if (c != u'\r') {
+            field.append(c);
+        }
+    }
+    if (any || !field.isEmpty() || !row.isEmpty()) {
+        row.append(field);
+        rows.append(row);
+    }
+    return rows;
+}
+
+QList<qint64> runningOfficeProcesses() {
+    QList<qint64> result;
+    const QDir proc(QStringLiteral("/proc"));
+    const uid_t me = getuid();
+    for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool numeric = false;
+        const qint64 pid = entry.toLongLong(&numeric);
+        if (!numeric) {
+            continue;
+        }
+        QFile comm(proc.filePath(entry + QStringLiteral("/comm")));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "soffice.bin") {
+            continue;
+        }
+        QFile status(proc.filePath(entry + QStringLiteral("/status")));
+        if (!status.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        bool mine = false;
+        bool zombie = false;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("State:")) {
+                zombie = line.contains("Z (zombie)");
+            } else if (line.startsWith("Uid:")) {
+                const QList<QByteArray> fields = line.simplified().split(' ');
+                mine = fields.size() > 1 && fields.at(1).toUInt() == me;
+            }
+        }
+        if (mine && !zombie) {
+            result.append(pid);
+        }
+    }
+    return result;
+}
+
+QList<qint64> officeProcessesMentioning(const QString &text) {
+    QList<qint64> result;
+    const QByteArray wanted = text.toUtf8();
+    for (const qint64 pid : runningOfficeProcesses()) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(wanted)) {
+            result.append(pid);
+        }
+    }
+    return result;
+}
+
+QStringList officeLockFiles(const QString &folder) {
+    return QDir(folder).entryList({QStringLiteral(".~lock.*#")}, QDir::Files | QDir::Hidden);
+}
+
+} // namespace lotdraw::testing

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace lotdraw::testing {
+
+// Workbook fixtures made and read without the program's own spreadsheet layer: each call runs
+// `soffice --headless --convert-to` once, in a private profile folder and a UTF-8 locale, and
+// waits for it to end. Failures throw std::runtime_error.
+
+// Writes an Excel 97 workbook at `xlsPath` whose first sheet holds `csvText` (comma-separated,
+// double quotes around fields that need them, UTF-8). Unquoted numbers become number cells.
+void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath);
+
+// The first sheet of the workbook at `xlsPath` as rows of cell texts, as the office shows them.
+[[nodiscard]] QList<QStringList> readWorkbookCsv(const QString &xlsPath);
+
+// Cell (row, column), both 1-based, of rows read above; the empty text outside them.
+[[nodiscard]] QString cellAt(const QList<QStringList> &rows, int row, int column);
+
+// Cells (first..last, column) of rows read above.
+[[nodiscard]] QStringList columnAt(const QList<QStringList> &rows, int column, int first, int last);
+
+// Process ids of this user's soffice.bin processes that have not ended (zombies left out).
+[[nodiscard]] QList<qint64> runningOfficeProcesses();
+
+// Those of the above whose command line mentions `text`, such as their profile folder.
+[[nodiscard]] QList<qint64> officeProcessesMentioning(const QString &text);
+
+// Lock files ".~lock.*#" in `folder`.
+[[nodiscard]] QStringList officeLockFiles(const QString &folder);
+
+// Splits CSV text into rows of fields.
+[[nodiscard]] QList<QStringList> parseCsv(const QString &text);
+
+} // namespace lotdraw::testing

@@ -1,0 +1,226 @@
+#include "support/x_display.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QThread>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <memory>
+
+namespace lotdraw::testing {
+namespace {
+
+struct DisplayCloser {
+    void operator()(Display *display) const { XCloseDisplay(display); }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+DisplayPtr openDisplay(const QString &name) {
+    return DisplayPtr(XOpenDisplay(name.toLocal8Bit().constData()));
+}
+
+QString titleOf(Display *display, Window window) {
+    const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char *data = nullptr;
+    QString title;
+    if (XGetWindowProperty(display, window, netWmName, 0, 1024, False, utf8, &type, &format, &items, &after, &data) ==
+            Success &&
+        data != nullptr) {
+        title = QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(items));
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    if (title.isEmpty()) {
+        // WM_NAME, which an office without a desktop around it may set in COMPOUND_TEXT.
+        XTextProperty property{};
+        if (XGetWMName(display, window, &property) != 0 && property.value != nullptr) {
+            char **list = nullptr;
+            int count = 0;
+            if (Xutf8TextPropertyToTextList(display, &property, &list, &count) >= Success && count > 0 &&
+                list != nullptr) {
+                title = QString::fromUtf8(list[0]);
+            }
+            if (list != nullptr) {
+                XFreeStringList(list);
+            }
+            XFree(property.value);
+        }
+    }
+    return title;
+}
+
+} // namespace
+
+XvfbDisplay::XvfbDisplay()
+    : m_previousDisplay(qgetenv("DISPLAY")) {
+    // Start at a random number, so that test runs of several people on one machine rarely reach
+    // for the same display at the same moment.
+    const int first = 300 + static_cast<int>(QRandomGenerator::global()->bounded(200));
+    for (int number = first; number < first + 50 && !m_running; ++number) {
+        if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) ||
+            QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number))) {
+            continue;
+        }
+        m_name = QStringLiteral(":%1").arg(number);
+        m_server.start(QStringLiteral("Xvfb"),
+                       {m_name, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24"),
+                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!m_server.waitForStarted()) {
+            return;
+        }
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (m_server.state() != QProcess::Running) {
+                break; // lost the race for this number; try the next one
+            }
+            if (openDisplay(m_name)) {
+                m_running = true;
+                break;
+            }
+            QThread::msleep(50);
+        }
+        if (!m_running && m_server.state() == QProcess::Running) {
+            m_server.kill();
+            m_server.waitForFinished();
+        }
+    }
+    if (m_running) {
+        qputenv("DISPLAY", m_name.toLocal8Bit());
+    }
+}
+
+XvfbDisplay::~XvfbDisplay() {
+    if (m_server.state() == QProcess::Running) {
+        m_server.terminate();
+        if (!m_server.waitForFinished(5000)) {
+            m_server.kill();
+            m_server.waitForFinished();
+        }
+    }
+    if (m_previousDisplay.isNull()) {
+        qunsetenv("DISPLAY");
+    } else {
+        qputenv("DISPLAY", m_previousDisplay);
+    }
+}
+
+QList<unsigned long> XvfbDisplay::windowsTitled(const QString &text) const {
+    QList<unsigned long> result;
+    const DisplayPtr display = openDisplay(m_name);
+    if (!display) {
+        return result;
+    }
+    Window root = 0;
+    Window parent = 0;
+    Window *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display.get(), DefaultRootWindow(display.get()), &root, &parent, &children, &count) == 0) {
+        return result;
+    }
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display.get(), children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
+            titleOf(display.get(), children[i]).contains(text)) {
+            result.append(children[i]);
+        }
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return result;
+}
+
+void XvfbDisplay::requestClose(unsigned long window) const {
+    const DisplayPtr display = openDisplay(m_name);
+    if (!display) {
+        return;
+    }
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display.get(), "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display.get(), window, False, NoEventMask, &event);
+    XFlush(display.get());
+}
+
+void XvfbDisplay::focus(unsigned long window) const {
+    const DisplayPtr display = openDisplay(m_name);
+    if (!display) {
+        return;
+    }
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display.get(), window, &attributes);
+    XTestFakeMotionEvent(display.get(), -1, attributes.x + attributes.width / 2, attributes.y + attributes.height / 2,
+                         CurrentTime);
+    // The keyboard follows the pointer, so a dialog that opens over the window takes the keys too.
+    XSetInputFocus(display.get(), PointerRoot, RevertToPointerRoot, CurrentTime);
+    XSync(display.get(), False);
+    QThread::msleep(300);
+}
+
+void XvfbDisplay::pressKey(const char *keysym, bool withControl) const {
+    const DisplayPtr display = openDisplay(m_name);
+    if (!display) {
+        return;
+    }
+    const KeyCode control = XKeysymToKeycode(display.get(), XK_Control_L);
+    const KeyCode key = XKeysymToKeycode(display.get(), XStringToKeysym(keysym));
+    if (withControl) {
+        XTestFakeKeyEvent(display.get(), control, True, CurrentTime);
+    }
+    XTestFakeKeyEvent(display.get(), key, True, CurrentTime);
+    XTestFakeKeyEvent(display.get(), key, False, CurrentTime);
+    if (withControl) {
+        XTestFakeKeyEvent(display.get(), control, False, CurrentTime);
+    }
+    XSync(display.get(), False);
+    QThread::msleep(150);
+}
+
+void XvfbDisplay::typeText(const QString &text) const {
+    for (const QChar c : text) {
+        const QByteArray name = QString(c).toLatin1();
+        pressKey(name.constData());
+    }
+}
+
+bool XvfbDisplay::screenshot(const QString &path) const {
+    return QProcess::execute(QStringLiteral("import"), {QStringLiteral("-display"), m_name, QStringLiteral("-window"),
+                                                        QStringLiteral("root"), path}) == 0;
+}
+
+FreshOfficeHome::FreshOfficeHome()
+    : m_previousHome(qgetenv("HOME")) {
+    const QString user = m_home.filePath(QStringLiteral(".config/libreoffice/4/user"));
+    QDir().mkpath(user);
+    QFile settings(user + QStringLiteral("/registrymodifications.xcu"));
+    if (settings.open(QIODevice::WriteOnly)) {
+        settings.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+<item oor:path="/org.openoffice.Setup/Office"><prop oor:name="FirstStartWizardCompleted" oor:op="fuse"><value>true</value></prop></item>
+<item oor:path="/org.openoffice.Setup/Product"><prop oor:name="ooSetupLastVersion" oor:op="fuse"><value>7.4</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="FirstRun" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="ShowTipOfTheDay" oor:op="fuse"><value>false</value></prop></item>
+</oor:items>
+)");
+    }
+    qputenv("HOME", m_home.path().toLocal8Bit());
+}
+
+FreshOfficeHome::~FreshOfficeHome() {
+    qputenv("HOME", m_previousHome);
+}
+
+} // namespace lotdraw::testing

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace lotdraw::testing {
+
+// A private X server for tests that need real windows: Xvfb on the first free display number,
+// made the DISPLAY of this process (and so of every process it starts) for the object's lifetime.
+class XvfbDisplay final {
+public:
+    XvfbDisplay();
+    ~XvfbDisplay();
+    XvfbDisplay(const XvfbDisplay &) = delete;
+    XvfbDisplay &operator=(const XvfbDisplay &) = delete;
+
+    [[nodiscard]] bool isRunning() const { return m_running; }
+    [[nodiscard]] QString name() const { return m_name; }
+
+    // Top-level windows whose title contains `text`.
+    [[nodiscard]] QList<unsigned long> windowsTitled(const QString &text) const;
+    // Asks a window to close, as its close button would (WM_DELETE_WINDOW).
+    void requestClose(unsigned long window) const;
+    // Puts the pointer over the middle of `window` and lets the keyboard follow the pointer.
+    void focus(unsigned long window) const;
+    // Presses and releases one key, named as X names key symbols ("Return", "Down", "s"), with
+    // Control held when asked; then waits a moment for the window to take it.
+    void pressKey(const char *keysym, bool withControl = false) const;
+    // Types lower-case ASCII letters and digits.
+    void typeText(const QString &text) const;
+    // Writes a picture of the whole screen to `path`.
+    bool screenshot(const QString &path) const;
+
+private:
+    QProcess m_server;
+    QString m_name;
+    QByteArray m_previousDisplay;
+    bool m_running = false;
+};
+
+// A fresh HOME for the lifetime of the object, whose LibreOffice user profile is seeded so that a
+// visible office opens straight onto the document: no first-run wizard, no tip of the day.
+class FreshOfficeHome final {
+public:
+    FreshOfficeHome();
+    ~FreshOfficeHome();
+    FreshOfficeHome(const FreshOfficeHome &) = delete;
+    FreshOfficeHome &operator=(const FreshOfficeHome &) = delete;
+
+    [[nodiscard]] QString path() const { return m_home.path(); }
+
+private:
+    QTemporaryDir m_home;
+    QByteArray m_previousHome;
+};
+
+} // namespace lotdraw::testing
