@@ -1,9 +1,10 @@
 #include "workbook/atomic_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +13,8 @@
 namespace lotdraw {
 
 namespace {
+
+constexpr QLatin1StringView kSaveFolderPrefix(".~lotdraw-save-");
 
 QString errorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -31,20 +34,26 @@ bool syncPath(const QByteArray &path, int flags) {
 
 QString temporarySibling(const QString &target) {
     const QFileInfo info(target);
-    const QString suffix = info.suffix().isEmpty() ? QString() : QStringLiteral(".") + info.suffix();
-    QString candidate;
-    do {
-        candidate = info.absolutePath() + QStringLiteral("/.~lotdraw-save-") +
-                    QString::number(QRandomGenerator::global()->generate64(), 36) + suffix;
-    } while (QFileInfo::exists(candidate));
-    return candidate;
+    QByteArray folder = QFile::encodeName(info.absolutePath() + QLatin1String("/") + kSaveFolderPrefix) + "XXXXXX";
+    if (::mkdtemp(folder.data()) == nullptr) {
+        return {};
+    }
+    return QFile::decodeName(folder) + QLatin1String("/") + info.fileName();
+}
+
+void removeTemporary(const QString &temporary) {
+    const QFileInfo info(temporary);
+    QFile::remove(temporary);
+    if (info.absoluteDir().dirName().startsWith(kSaveFolderPrefix)) {
+        QDir(info.absolutePath()).removeRecursively();
+    }
 }
 
 QString publishFile(const QString &temporary, const QString &target, bool mayReplace) {
     const QByteArray from = QFile::encodeName(temporary);
     const QByteArray to = QFile::encodeName(target);
-    const auto fail = [&from](const QString &reason) {
-        ::unlink(from.constData());
+    const auto fail = [&temporary](const QString &reason) {
+        removeTemporary(temporary);
         return reason;
     };
 
@@ -64,8 +73,8 @@ QString publishFile(const QString &temporary, const QString &target, bool mayRep
         if (::link(from.constData(), to.constData()) != 0) {
             return fail(errorText(errno));
         }
-        ::unlink(from.constData());
     }
+    removeTemporary(temporary);
     // Make the new directory entry itself durable.
     syncPath(QFile::encodeName(QFileInfo(target).absolutePath()), O_RDONLY | O_DIRECTORY);
     return {};

@@ -8,13 +8,20 @@ namespace lotdraw {
 // the new one whole, never a torn mix: the new content is written to a temporary file in the same
 // folder, flushed to disk, and then renamed over the target in one step.
 
-// A fresh, unused name for a temporary file beside `target` (hidden, with the target's suffix).
+// A fresh temporary file name for one save of `target`: the file carries the target's name inside a
+// new private folder beside it (hidden, on the same file system, so the final rename stays one
+// step). The office writes scratch files of its own next to the file it stores; they land in that
+// folder and go with it. The empty text when the folder cannot be made.
 [[nodiscard]] QString temporarySibling(const QString &target);
+
+// Removes a temporary file made by temporarySibling() together with its private folder and
+// whatever else was left in there.
+void removeTemporary(const QString &temporary);
 
 // Moves the finished `temporary` file to `target`. With `mayReplace` an existing target is
 // replaced atomically and keeps its permissions; without it an existing target is left alone and
-// the call fails. On failure the temporary file is removed and the reason returned; on success
-// the empty text.
+// the call fails. Either way the temporary file's private folder is removed; on failure the reason
+// is returned, on success the empty text.
 [[nodiscard]] QString publishFile(const QString &temporary, const QString &target, bool mayReplace);
 
 // The real file behind `path` (symbolic links followed), so that a replacement lands where the

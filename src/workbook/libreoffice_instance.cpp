@@ -467,6 +467,10 @@ void LibreOfficeInstance::saveActiveWorkbook() {
         throw SpreadsheetError(office_messages::fileExists(target));
     }
     const QString temporary = temporarySibling(target);
+    if (temporary.isEmpty()) {
+        throw SpreadsheetError(
+            office_messages::saveFailed(target, QStringLiteral("无法在工作簿所在的文件夹中建立临时文件夹")));
+    }
     m_touchedFiles.append(temporary);
     const rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
     const auto arguments = properties({
@@ -480,13 +484,14 @@ void LibreOfficeInstance::saveActiveWorkbook() {
             storable->storeToURL(uno::fileUrl(temporary), arguments);
         });
     } catch (const SpreadsheetError &) {
-        QFile::remove(temporary);
+        removeTemporary(temporary);
         throw;
     } catch (const css::uno::Exception &exception) {
-        QFile::remove(temporary);
+        removeTemporary(temporary);
         throw SpreadsheetError(office_messages::saveFailed(target, uno::describe(exception)));
     }
     if (!QFileInfo(temporary).isFile()) {
+        removeTemporary(temporary);
         throw SpreadsheetError(office_messages::saveFailed(target, QStringLiteral("没有写出文件")));
     }
     const QString error = publishFile(temporary, target, !workbook.isNew);
@@ -655,9 +660,9 @@ void LibreOfficeInstance::removeLeftovers() noexcept {
             }
         }
         for (const QString &file : std::as_const(m_touchedFiles)) {
-            // A temporary file of a save that did not finish.
-            if (QFileInfo(file).fileName().startsWith(QStringLiteral(".~lotdraw-save-"))) {
-                QFile::remove(file);
+            // The private folder of a save that did not finish, with the office's own scratch files.
+            if (QFileInfo(file).absoluteDir().dirName().startsWith(QStringLiteral(".~lotdraw-save-"))) {
+                removeTemporary(file);
             }
         }
     } catch (...) {

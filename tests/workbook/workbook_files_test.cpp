@@ -2,6 +2,7 @@
 #include "workbook/atomic_file.h"
 #include "workbook/workbook_files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -47,6 +48,8 @@ void WorkbookFilesTest::publishReplacesAndKeepsPermissions() {
     QCOMPARE(publishFile(temporary, target, true), QString());
     QCOMPARE(fileBytes(target), QByteArray("new"));
     QVERIFY(!QFileInfo::exists(temporary));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("导入名单.xls")});
     // The temporary file was made with the default mode (readable by all); the workbook keeps its own.
     QVERIFY(!(QFile::permissions(target) & (QFile::ReadGroup | QFile::ReadOther)));
     QVERIFY(QFile::permissions(target) & QFile::WriteOwner);
@@ -81,6 +84,7 @@ void WorkbookFilesTest::publishFailureRemovesTheTemporaryFile() {
 
     QVERIFY(!publishFile(temporary, target, true).isEmpty());
     QVERIFY(!QFileInfo::exists(temporary));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
 
 void WorkbookFilesTest::replacementFollowsASymbolicLink() {
@@ -105,10 +109,18 @@ void WorkbookFilesTest::temporaryFileLiesBesideTheTarget() {
     writeFile(first, "x");
     const QString second = temporarySibling(target);
 
-    QCOMPARE(QFileInfo(first).absolutePath(), QFileInfo(target).absolutePath());
-    QVERIFY(QFileInfo(first).fileName().startsWith(QStringLiteral(".~lotdraw-save-")));
-    QVERIFY(first.endsWith(QStringLiteral(".xls")));
-    QVERIFY(first != second);
+    // Each save gets its own private folder beside the target, on the same file system.
+    const QFileInfo folder(QFileInfo(first).absolutePath());
+    QCOMPARE(folder.absolutePath(), QFileInfo(target).absolutePath());
+    QVERIFY(folder.fileName().startsWith(QStringLiteral(".~lotdraw-save-")));
+    QCOMPARE(QFileInfo(first).fileName(), QFileInfo(target).fileName());
+    QVERIFY(QFileInfo(first).absolutePath() != QFileInfo(second).absolutePath());
+
+    // Scratch files that a writer leaves beside the temporary file go with its folder.
+    writeFile(QFileInfo(first).absolutePath() + QStringLiteral("/lu12345.tmp"), "scratch");
+    removeTemporary(first);
+    QVERIFY(!folder.exists());
+    QVERIFY(QFileInfo::exists(QFileInfo(second).absolutePath()));
 }
 
 void WorkbookFilesTest::lockFilePath() {
