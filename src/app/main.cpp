@@ -5,11 +5,21 @@
 #include "workbook/workbook_path.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lotdraw"));
     QApplication::setApplicationDisplayName(QString::fromUtf16(lotdraw::kProgramName));
+
+    // Qt's own texts (the number box's context menu and the like) in Chinese too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
 
     lotdraw::MessageBoxMessages messages;
     const lotdraw::SystemClock clock;

@@ -19,8 +19,7 @@ public:
     static constexpr int kStartIndex = 0; // Command3(0) "开始"; any other index is the stop button
 
     static inline const QString kNoKeepChoiceMessage = QStringLiteral("抽签设置中的保留情况尚未设置，请选择！");
-    static inline const QString kNumberOutOfRangeMessage =
-        QStringLiteral("抽取值必须在0到32767之间，请重新输入！");
+    static inline const QString kNumberOutOfRangeMessage = QStringLiteral("抽取值必须在0到32767之间，请重新输入！");
     static inline const QString kSeriesFullMessage =
         QStringLiteral("本轮抽签已达32767次，不能再记录结果！请重新导入抽签对象，开始新的一轮抽签。");
 
