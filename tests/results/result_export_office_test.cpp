@@ -1,5 +1,6 @@
 #include "results/result_export.h"
 #include "support/fake_form_controls.h"
+#include "support/numbered_names.h"
 #include "support/office_fixture.h"
 #include "support/recording_messages.h"
 #include "workbook/libreoffice_application.h"
@@ -20,14 +21,6 @@ using namespace lotdraw::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QStringList numbered(const QString &prefix, int count) {
-    QStringList result;
-    for (int i = 1; i <= count; ++i) {
-        result.append(prefix + QString::number(i));
-    }
-    return result;
-}
 
 // Headings in rows 1-2, the pool in A, old results in B-E down to row 104, and a column F that
 // belongs to nobody.

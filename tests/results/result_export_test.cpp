@@ -1,6 +1,7 @@
 #include "results/result_export.h"
 #include "support/fake_form_controls.h"
 #include "support/fake_spreadsheet.h"
+#include "support/numbered_names.h"
 #include "support/recording_messages.h"
 
 #include <QTest>
@@ -8,20 +9,13 @@
 using namespace lotdraw;
 using lotdraw::testing::FakeFormControls;
 using lotdraw::testing::FakeSpreadsheetApplication;
+using lotdraw::testing::numbered;
 using lotdraw::testing::RecordingMessages;
 using Operation = FakeSpreadsheetApplication::Operation;
 
 namespace {
 
 const QString kPath = QStringLiteral("/opt/lotdraw/导入名单.xls");
-
-QStringList numbered(const QString &prefix, int count) {
-    QStringList result;
-    for (int i = 1; i <= count; ++i) {
-        result.append(prefix + QString::number(i));
-    }
-    return result;
-}
 
 struct Fixture {
     FakeFormControls controls;

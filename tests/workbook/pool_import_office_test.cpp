@@ -1,5 +1,6 @@
 #include "state/draw_state_procedures.h"
 #include "support/fake_form_controls.h"
+#include "support/numbered_names.h"
 #include "support/office_fixture.h"
 #include "support/recording_messages.h"
 #include "workbook/libreoffice_application.h"
@@ -16,14 +17,6 @@ using namespace lotdraw;
 using namespace lotdraw::testing;
 
 namespace {
-
-QStringList numbered(const QString &prefix, int count) {
-    QStringList result;
-    for (int i = 1; i <= count; ++i) {
-        result.append(prefix + QString::number(i));
-    }
-    return result;
-}
 
 // Two heading rows, then one CSV line per entry of `columnA`.
 QString workbookCsv(const QStringList &columnA) {

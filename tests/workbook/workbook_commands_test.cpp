@@ -1,6 +1,7 @@
 #include "state/draw_state_procedures.h"
 #include "support/fake_form_controls.h"
 #include "support/fake_spreadsheet.h"
+#include "support/numbered_names.h"
 #include "support/recording_messages.h"
 #include "workbook/workbook_commands.h"
 
@@ -9,20 +10,13 @@
 using namespace lotdraw;
 using lotdraw::testing::FakeFormControls;
 using lotdraw::testing::FakeSpreadsheetApplication;
+using lotdraw::testing::numbered;
 using lotdraw::testing::RecordingMessages;
 using Operation = FakeSpreadsheetApplication::Operation;
 
 namespace {
 
 const QString kPath = QStringLiteral("/opt/lotdraw/导入名单.xls");
-
-QStringList names(const QString &prefix, int count) {
-    QStringList result;
-    for (int i = 1; i <= count; ++i) {
-        result.append(prefix + QString::number(i));
-    }
-    return result;
-}
 
 // The window and its services, with a draw series under way: so a reset can be seen.
 struct Fixture {
@@ -113,10 +107,11 @@ void WorkbookCommandsTest::importReadsColumnAUpToTheFirstEmptyCell_data() {
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("row 3 empty") << QStringList{} << QStringList{};
-    QTest::newRow("eight names, then an empty row") << names(QStringLiteral("名"), 8) << names(QStringLiteral("名"), 8);
+    QTest::newRow("eight names, then an empty row")
+        << numbered(QStringLiteral("名"), 8) << numbered(QStringLiteral("名"), 8);
     QTest::newRow("a gap ends the list") << QStringList{"甲", "乙", "丙", "", "丁", "戊"}
                                          << QStringList{"甲", "乙", "丙"};
-    QTest::newRow("99 names and more below") << names(QStringLiteral("n"), 120) << names(QStringLiteral("n"), 99);
+    QTest::newRow("99 names and more below") << numbered(QStringLiteral("n"), 120) << numbered(QStringLiteral("n"), 99);
     QTest::newRow("spaces and digits are names")
         << QStringList{"  ", "0", " 张三 ", "42"} << QStringList{"  ", "0", " 张三 ", "42"};
 }
@@ -144,7 +139,7 @@ void WorkbookCommandsTest::importReadsColumnAUpToTheFirstEmptyCell() {
 
 void WorkbookCommandsTest::importMakesItsCallsInOrder() {
     Fixture f;
-    f.spreadsheet.setSavedColumn(1, 3, names(QStringLiteral("名"), 2));
+    f.spreadsheet.setSavedColumn(1, 3, numbered(QStringLiteral("名"), 2));
 
     f.commands.importPool();
 
@@ -182,17 +177,17 @@ void WorkbookCommandsTest::importLeavesOtherCellsAlone() {
 
 void WorkbookCommandsTest::importKeepsSlotsBeyondTheNewPool() {
     Fixture f;
-    f.spreadsheet.setSavedColumn(1, 3, names(QStringLiteral("旧"), 30));
+    f.spreadsheet.setSavedColumn(1, 3, numbered(QStringLiteral("旧"), 30));
     f.commands.importPool();
     f.spreadsheet.savedCells().clear();
-    f.spreadsheet.setSavedColumn(1, 3, names(QStringLiteral("新"), 10));
+    f.spreadsheet.setSavedColumn(1, 3, numbered(QStringLiteral("新"), 10));
 
     f.commands.importPool();
 
     QCOMPARE(static_cast<int>(f.state.poolCount), 10);
-    QCOMPARE(f.controls.lines(FormControls::kPoolList), names(QStringLiteral("新"), 10));
+    QCOMPARE(f.controls.lines(FormControls::kPoolList), numbered(QStringLiteral("新"), 10));
     QCOMPARE(f.controls.poolCountText(), QStringLiteral("10可抽值"));
-    QCOMPARE(f.poolSlots(11, 30), names(QStringLiteral("旧"), 30).mid(10));
+    QCOMPARE(f.poolSlots(11, 30), numbered(QStringLiteral("旧"), 30).mid(10));
 }
 
 void WorkbookCommandsTest::importFailureLeavesTheListedState_data() {
@@ -216,8 +211,8 @@ void WorkbookCommandsTest::importFailureLeavesTheListedState() {
     QFETCH(bool, poolReplaced);
     QFETCH(QString, lastCall);
     Fixture f;
-    const QStringList oldPool = names(QStringLiteral("旧"), 6);
-    const QStringList newPool = names(QStringLiteral("新"), 4);
+    const QStringList oldPool = numbered(QStringLiteral("旧"), 6);
+    const QStringList newPool = numbered(QStringLiteral("新"), 4);
     f.givePool(oldPool);
     f.spreadsheet.setSavedColumn(1, 3, newPool);
     f.spreadsheet.failAt(static_cast<Operation>(operation), row);
@@ -249,9 +244,9 @@ void WorkbookCommandsTest::importFailureLeavesTheListedState() {
 
 void WorkbookCommandsTest::importFailingMidwayKeepsTheOldPoolWhole() {
     Fixture f;
-    const QStringList oldPool = names(QStringLiteral("旧"), 30);
+    const QStringList oldPool = numbered(QStringLiteral("旧"), 30);
     f.givePool(oldPool);
-    f.spreadsheet.setSavedColumn(1, 3, names(QStringLiteral("新"), 10));
+    f.spreadsheet.setSavedColumn(1, 3, numbered(QStringLiteral("新"), 10));
     f.spreadsheet.failAt(Operation::ReadCell, 7);
 
     f.commands.importPool();
@@ -265,8 +260,8 @@ void WorkbookCommandsTest::importFailingMidwayKeepsTheOldPoolWhole() {
 
 void WorkbookCommandsTest::importRefusesWhileTheApplicationRuns() {
     Fixture f;
-    f.givePool(names(QStringLiteral("旧"), 3));
-    f.spreadsheet.setSavedColumn(1, 3, names(QStringLiteral("新"), 5));
+    f.givePool(numbered(QStringLiteral("旧"), 3));
+    f.spreadsheet.setSavedColumn(1, 3, numbered(QStringLiteral("新"), 5));
     f.spreadsheet.setRunning(true);
 
     f.commands.importPool();
@@ -275,22 +270,22 @@ void WorkbookCommandsTest::importRefusesWhileTheApplicationRuns() {
     QCOMPARE(f.messages.shown().constFirst(), QStringLiteral("系统检测到已打开EXCEL文档，需要关闭EXCEL文档才能运行！"));
     QCOMPARE(f.spreadsheet.log(), QStringList{QStringLiteral("probe")});
     QVERIFY(f.untouchedSeries());
-    QCOMPARE(f.controls.lines(FormControls::kPoolList), names(QStringLiteral("旧"), 3));
+    QCOMPARE(f.controls.lines(FormControls::kPoolList), numbered(QStringLiteral("旧"), 3));
     QCOMPARE(static_cast<int>(f.state.poolCount), 3);
     QCOMPARE(f.controls.poolCountText(), QStringLiteral("3可抽值"));
 }
 
 void WorkbookCommandsTest::editOpensTheWorkbookForTheUser() {
     Fixture f;
-    f.givePool(names(QStringLiteral("旧"), 3));
-    f.spreadsheet.setSavedColumn(1, 3, names(QStringLiteral("新"), 5));
+    f.givePool(numbered(QStringLiteral("旧"), 3));
+    f.spreadsheet.setSavedColumn(1, 3, numbered(QStringLiteral("新"), 5));
 
     f.commands.openForEditing();
 
     QCOMPARE(f.messages.shown(), QStringList{});
     QCOMPARE(f.spreadsheet.log(), (QStringList{"probe", "create", "open " + kPath, "show", "release"}));
     QVERIFY(f.untouchedSeries());
-    QCOMPARE(f.controls.lines(FormControls::kPoolList), names(QStringLiteral("旧"), 3));
+    QCOMPARE(f.controls.lines(FormControls::kPoolList), numbered(QStringLiteral("旧"), 3));
     QCOMPARE(f.controls.busyDepth(), 0);
 
     // While the user's window is open, the import refuses; once closed, it reads the workbook.
@@ -299,7 +294,7 @@ void WorkbookCommandsTest::editOpensTheWorkbookForTheUser() {
     QVERIFY(f.untouchedSeries());
     f.spreadsheet.closeUserWindow();
     f.commands.importPool();
-    QCOMPARE(f.controls.lines(FormControls::kPoolList), names(QStringLiteral("新"), 5));
+    QCOMPARE(f.controls.lines(FormControls::kPoolList), numbered(QStringLiteral("新"), 5));
 }
 
 void WorkbookCommandsTest::editRefusesWhileTheApplicationRuns() {
@@ -323,7 +318,7 @@ void WorkbookCommandsTest::editFailureChangesNothing_data() {
 void WorkbookCommandsTest::editFailureChangesNothing() {
     QFETCH(int, operation);
     Fixture f;
-    f.givePool(names(QStringLiteral("旧"), 3));
+    f.givePool(numbered(QStringLiteral("旧"), 3));
     f.spreadsheet.failAt(static_cast<Operation>(operation));
 
     f.commands.openForEditing();
@@ -331,7 +326,7 @@ void WorkbookCommandsTest::editFailureChangesNothing() {
     QCOMPARE(f.messages.shown(),
              QStringList{FakeSpreadsheetApplication::failureMessage(static_cast<Operation>(operation))});
     QVERIFY(f.untouchedSeries());
-    QCOMPARE(f.controls.lines(FormControls::kPoolList), names(QStringLiteral("旧"), 3));
+    QCOMPARE(f.controls.lines(FormControls::kPoolList), numbered(QStringLiteral("旧"), 3));
     QCOMPARE(f.spreadsheet.liveInstances(), 0);
     QCOMPARE(f.controls.busyDepth(), 0);
     // Nothing was left open for the user, so the next press is not refused.
