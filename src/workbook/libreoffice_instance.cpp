@@ -209,8 +209,7 @@ void LibreOfficeInstance::openWorkbook(const QString &path) {
     // crashed). Loading it anyway would give a read-only copy or take the other office's lock.
     const QString lockPath = officeLockFilePath(absolute);
     if (QFileInfo::exists(lockPath)) {
-        if (isLockFileOfProfile(lockPath, m_profile.url())) {
-            // Left by one of our own hidden instances that was killed; none of ours runs now.
+        if (isLockFileOfProfile(lockPath, m_profile.url()) || isAbandonedLock(lockPath)) {
             QFile::remove(lockPath);
         } else {
             throw SpreadsheetError(office_messages::lockedOrOpen(absolute));
@@ -239,6 +238,16 @@ void LibreOfficeInstance::openWorkbook(const QString &path) {
         failLoad(absolute, static_cast<int>(handler->question()));
     }
     attachWorkbook(absolute, false, component);
+}
+
+// A lock is abandoned when this login's own office wrote it on this machine and no office of
+// this login runs besides ours: that office crashed or was killed (say, the window handed over
+// for editing went down with the session) and can no longer hold the workbook. Left in place,
+// the lock would refuse the workbook for good, with the operator unable to see why. A lock of
+// one of our own instances that was killed is taken back by the profile check before this.
+bool LibreOfficeInstance::isAbandonedLock(const QString &lockPath) const {
+    const std::optional<OfficeLockOwner> owner = readOfficeLock(lockPath);
+    return owner && isLockOfThisLogin(*owner) && !officeProcessRuns(m_process->pid());
 }
 
 void LibreOfficeInstance::failLoad(const QString &path, int question) {

@@ -81,6 +81,7 @@ private:
     [[nodiscard]] QString numberCellText(Workbook &workbook, const css::uno::Reference<css::uno::XInterface> &cell,
                                          double value);
     void attachWorkbook(const QString &path, bool isNew, const css::uno::Reference<css::lang::XComponent> &component);
+    [[nodiscard]] bool isAbandonedLock(const QString &lockPath) const;
     [[noreturn]] void failLoad(const QString &path, int question);
     void closeDocuments();
     void endOffice(bool graceful) noexcept;

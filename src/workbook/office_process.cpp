@@ -243,21 +243,24 @@ QStringList officeEnvironment(bool forceCLocale) {
     return environment.toStringList();
 }
 
-bool officeProcessRuns() {
+bool officeProcessRuns(pid_t exceptGroup) {
     const uid_t me = ::getuid();
     const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &pid : pids) {
+    for (const QString &text : pids) {
         bool isNumber = false;
-        pid.toInt(&isNumber);
+        const int pid = text.toInt(&isNumber);
         if (!isNumber) {
             continue;
         }
-        const QString folder = QStringLiteral("/proc/") + pid;
+        const QString folder = QStringLiteral("/proc/") + text;
         if (readComm(folder) != "soffice.bin") {
             continue;
         }
         const ProcStatus status = readStatus(folder);
-        if (status.uid == me && status.state != 'Z' && status.state != 'X') {
+        if (status.uid != me || status.state == 'Z' || status.state == 'X') {
+            continue;
+        }
+        if (exceptGroup <= 0 || ::getpgid(static_cast<pid_t>(pid)) != exceptGroup) {
             return true;
         }
     }

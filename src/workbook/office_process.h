@@ -45,8 +45,9 @@ void startDetached(const QString &program, const QStringList &arguments, const Q
 // names are not ASCII. `forceCLocale` replaces every locale setting with C.UTF-8 instead.
 [[nodiscard]] QStringList officeEnvironment(bool forceCLocale);
 
-// True while a soffice.bin process of this user runs (zombies do not count).
-[[nodiscard]] bool officeProcessRuns();
+// True while a soffice.bin process of this user runs (zombies do not count), leaving out those in
+// process group `exceptGroup` when it is given.
+[[nodiscard]] bool officeProcessRuns(pid_t exceptGroup = 0);
 
 // Kills every soffice process of this user that has `argument` among its arguments (and its
 // process group). Used for instances on our private profile that a crashed program left behind.

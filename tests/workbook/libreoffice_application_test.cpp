@@ -7,10 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <csignal>
+#include <pwd.h>
 #include <thread>
 #include <unistd.h>
 
@@ -37,6 +39,15 @@ QString failureOf(const Call &call) {
     return QStringLiteral("<no failure>");
 }
 
+QString loginName() {
+    return QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name);
+}
+
+// A lock file as the user's own office writes it, on the user's own profile.
+QByteArray lockOf(const QString &login, const QString &host) {
+    return (QStringLiteral(",%1,%2,07.12.2026 05:00,file:///home/%1/.config/libreoffice/4;").arg(login, host)).toUtf8();
+}
+
 } // namespace
 
 // Drives a real, headless LibreOffice. Every test ends with no office of ours running and no lock
@@ -59,6 +70,7 @@ private slots:
     void openFailures();
     void workbookOpenInAnotherOfficeIsRefused();
     void ownStaleLockIsTakenBack();
+    void abandonedLockOfThisLoginIsTakenBack();
     void saveFailureKeepsTheWorkbook_data();
     void saveFailureKeepsTheWorkbook();
     void officeKilledDuringACallFails();
@@ -267,6 +279,10 @@ void LibreOfficeApplicationTest::openFailures_data() {
                                       << "已损坏";
     QTest::newRow("locked by another user") << "locked"
                                             << "已在电子表格程序中打开";
+    QTest::newRow("locked here by another login") << "locked, other login"
+                                                  << "已在电子表格程序中打开";
+    QTest::newRow("locked by this login on another machine") << "locked, other machine"
+                                                             << "已在电子表格程序中打开";
     QTest::newRow("a folder") << "folder"
                               << "不是 Excel 97-2003 工作簿";
 }
@@ -276,7 +292,12 @@ void LibreOfficeApplicationTest::openFailures() {
     QFETCH(QString, message);
     const QString file = path(QStringLiteral("导入名单.xls"));
     const QString lock = path(QStringLiteral(".~lock.导入名单.xls#"));
-    const QByteArray foreignLock = ",someone,other-host,07.12.2026 05:00,file:///home/someone/.config/libreoffice/4;";
+    QByteArray foreignLock = ",someone,other-host,07.12.2026 05:00,file:///home/someone/.config/libreoffice/4;";
+    if (kind == QStringLiteral("locked, other login")) {
+        foreignLock = lockOf(loginName() + QStringLiteral("2"), QSysInfo::machineHostName());
+    } else if (kind == QStringLiteral("locked, other machine")) {
+        foreignLock = lockOf(loginName(), QStringLiteral("x") + QSysInfo::machineHostName());
+    }
     if (kind == QStringLiteral("text")) {
         writeFile(file, "姓名\n张三\n李四\n");
     } else if (kind == QStringLiteral("random")) {
@@ -291,7 +312,7 @@ void LibreOfficeApplicationTest::openFailures() {
         QByteArray bytes = fileBytes(file).left(1536);
         bytes.replace(512, 1024, QByteArray(1024, '\xff'));
         writeFile(file, bytes);
-    } else if (kind == QStringLiteral("locked")) {
+    } else if (kind.startsWith(QStringLiteral("locked"))) {
         writeWorkbook(file, {QStringLiteral("甲")});
         writeFile(lock, foreignLock);
     } else if (kind == QStringLiteral("folder")) {
@@ -309,7 +330,7 @@ void LibreOfficeApplicationTest::openFailures() {
         QCOMPARE(failureOf([&] { (void)instance->cell(1, 1); }).contains(QStringLiteral("没有打开的工作簿")), true);
     }
     QCOMPARE(fileBytes(file), before);
-    if (kind == QStringLiteral("locked")) {
+    if (kind.startsWith(QStringLiteral("locked"))) {
         // The other user's lock is theirs: untouched.
         QCOMPARE(fileBytes(lock), foreignLock);
         QVERIFY(QFile::remove(lock));
@@ -367,6 +388,34 @@ void LibreOfficeApplicationTest::ownStaleLockIsTakenBack() {
     instance->quit();
     instance->closeWorkbooks();
     QVERIFY(!QFileInfo::exists(lock));
+}
+
+void LibreOfficeApplicationTest::abandonedLockOfThisLoginIsTakenBack() {
+    // The user's own office had the workbook open for editing and went down without cleaning up
+    // (crashed, or killed with the session). No office of this login runs now.
+    QVERIFY2(liveOfficeProcesses().empty(), "another office of this login runs; its lock could be live");
+    const QString file = path(QStringLiteral("导入名单.xls"));
+    writeWorkbook(file, {QStringLiteral("甲")});
+    const QString lock = path(QStringLiteral(".~lock.导入名单.xls#"));
+    writeFile(lock, lockOf(loginName(), QSysInfo::machineHostName()));
+
+    LibreOfficeApplication app(options());
+    {
+        const auto instance = app.create();
+        instance->openWorkbook(file);
+        QCOMPARE(instance->cell(3, 1), QStringLiteral("甲"));
+        instance->setCell(3, 2, QStringLiteral("乙"));
+        // Writable, not a read-only copy: the save reaches the file.
+        instance->saveActiveWorkbook();
+        instance->quit();
+        instance->closeWorkbooks();
+    }
+    QVERIFY(!QFileInfo::exists(lock));
+    const auto reader = app.create();
+    reader->openWorkbook(file);
+    QCOMPARE(reader->cell(3, 2), QStringLiteral("乙"));
+    reader->quit();
+    reader->closeWorkbooks();
 }
 
 void LibreOfficeApplicationTest::saveFailureKeepsTheWorkbook_data() {

@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace lotdraw;
 using lotdraw::testing::fileBytes;
@@ -26,6 +29,10 @@ private slots:
     void lockFilePath();
     void lockFileOwner_data();
     void lockFileOwner();
+    void lockFileFields_data();
+    void lockFileFields();
+    void lockOfThisLogin_data();
+    void lockOfThisLogin();
     void workbookSignature_data();
     void workbookSignature();
 
@@ -139,6 +146,13 @@ void WorkbookFilesTest::lockFileOwner_data() {
         << QByteArray(",root,host,07.12.2026 06:04,file:///root/.config/libreoffice/4/user;") << false;
     QTest::newRow("a profile whose name starts like ours")
         << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile%20one2/user;") << false;
+    QTest::newRow("our profile's folder itself")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile%20one;") << true;
+    QTest::newRow("our profile named in another field")
+        << QByteArray("file:///tmp/profile%20one,root,host,07.12.2026 06:04,file:///root/.config/libreoffice/4;")
+        << false;
+    QTest::newRow("cut off before the profile")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile%20one") << false;
     QTest::newRow("empty") << QByteArray() << false;
 }
 
@@ -148,6 +162,93 @@ void WorkbookFilesTest::lockFileOwner() {
     const QString lock = m_dir->filePath(QStringLiteral(".~lock.a.xls#"));
     writeFile(lock, content);
     QCOMPARE(isLockFileOfProfile(lock, QStringLiteral("file:///tmp/profile%20one")), ours);
+}
+
+void WorkbookFilesTest::lockFileFields_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("officeUserName");
+    QTest::addColumn<QString>("systemUser");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("profileUrl");
+    QTest::newRow("no office user name") << QByteArray(",root,vm,07.12.2026 07:08,file:///root/.config/libreoffice/4;")
+                                         << true << ""
+                                         << "root"
+                                         << "vm"
+                                         << "file:///root/.config/libreoffice/4";
+    QTest::newRow("escaped separators in the name")
+        << QByteArray(
+               "王\\\\老师\\, 三班\\;,teacher,pc-01,07.12.2026 07:08,file:///home/teacher/.config/libreoffice/4;")
+        << true << "王\\老师, 三班;"
+        << "teacher"
+        << "pc-01"
+        << "file:///home/teacher/.config/libreoffice/4";
+    QTest::newRow("text after the entry") << QByteArray(",root,vm,07.12.2026 07:08,file:///p;\n") << true << ""
+                                          << "root"
+                                          << "vm"
+                                          << "file:///p";
+    QTest::newRow("four fields") << QByteArray(",root,vm,file:///p;") << false << ""
+                                 << ""
+                                 << ""
+                                 << "";
+    QTest::newRow("six fields") << QByteArray(",root,vm,07.12.2026 07:08,x,file:///p;") << false << ""
+                                << ""
+                                << ""
+                                << "";
+    QTest::newRow("no end") << QByteArray(",root,vm,07.12.2026 07:08,file:///p") << false << ""
+                            << ""
+                            << ""
+                            << "";
+    QTest::newRow("unknown escape") << QByteArray("\\x,root,vm,07.12.2026 07:08,file:///p;") << false << ""
+                                    << ""
+                                    << ""
+                                    << "";
+    QTest::newRow("empty") << QByteArray() << false << ""
+                           << ""
+                           << ""
+                           << "";
+}
+
+void WorkbookFilesTest::lockFileFields() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, valid);
+    const QString lock = m_dir->filePath(QStringLiteral(".~lock.a.xls#"));
+    writeFile(lock, content);
+    const std::optional<OfficeLockOwner> owner = readOfficeLock(lock);
+    QCOMPARE(owner.has_value(), valid);
+    if (owner) {
+        QTEST(owner->officeUserName, "officeUserName");
+        QTEST(owner->systemUser, "systemUser");
+        QTEST(owner->host, "host");
+        QTEST(owner->profileUrl, "profileUrl");
+    }
+}
+
+void WorkbookFilesTest::lockOfThisLogin_data() {
+    const QString login = QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name);
+    const QString host = QSysInfo::machineHostName();
+    QTest::addColumn<QString>("systemUser");
+    QTest::addColumn<QString>("lockHost");
+    QTest::addColumn<bool>("mine");
+    QTest::newRow("this login here") << login << host << true;
+    QTest::newRow("host in other case") << login << host.toUpper() << true;
+    QTest::newRow("host with its domain") << login << host + QStringLiteral(".example.org") << true;
+    QTest::newRow("another machine") << login << QStringLiteral("x") + host << false;
+    QTest::newRow("a machine whose name starts like ours") << login << host + QStringLiteral("2") << false;
+    QTest::newRow("another login") << login + QStringLiteral("2") << host << false;
+    QTest::newRow("no host") << login << QString() << false;
+}
+
+void WorkbookFilesTest::lockOfThisLogin() {
+    QFETCH(QString, systemUser);
+    QFETCH(QString, lockHost);
+    QFETCH(bool, mine);
+    QVERIFY(!QSysInfo::machineHostName().isEmpty());
+    OfficeLockOwner owner;
+    owner.systemUser = systemUser;
+    owner.host = lockHost;
+    owner.profileUrl = QStringLiteral("file:///home/someone/.config/libreoffice/4");
+    QCOMPARE(isLockOfThisLogin(owner), mine);
 }
 
 void WorkbookFilesTest::workbookSignature_data() {
