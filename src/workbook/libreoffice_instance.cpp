@@ -209,7 +209,8 @@ void LibreOfficeInstance::openWorkbook(const QString &path) {
     // crashed). Loading it anyway would give a read-only copy or take the other office's lock.
     const QString lockPath = officeLockFilePath(absolute);
     if (QFileInfo::exists(lockPath)) {
-        if (isLockFileOfProfile(lockPath, m_profile.url()) || isAbandonedLock(lockPath)) {
+        const std::optional<OfficeLockOwner> owner = readOfficeLock(lockPath);
+        if (owner && (isLockOfProfile(*owner, m_profile.url()) || isAbandonedLock(*owner))) {
             QFile::remove(lockPath);
         } else {
             throw SpreadsheetError(office_messages::lockedOrOpen(absolute));
@@ -245,9 +246,8 @@ void LibreOfficeInstance::openWorkbook(const QString &path) {
 // for editing went down with the session) and can no longer hold the workbook. Left in place,
 // the lock would refuse the workbook for good, with the operator unable to see why. A lock of
 // one of our own instances that was killed is taken back by the profile check before this.
-bool LibreOfficeInstance::isAbandonedLock(const QString &lockPath) const {
-    const std::optional<OfficeLockOwner> owner = readOfficeLock(lockPath);
-    return owner && isLockOfThisLogin(*owner) && !officeProcessRuns(m_process->pid());
+bool LibreOfficeInstance::isAbandonedLock(const OfficeLockOwner &owner) const {
+    return isLockOfThisLogin(owner) && !officeProcessRuns(m_process->pid());
 }
 
 void LibreOfficeInstance::failLoad(const QString &path, int question) {

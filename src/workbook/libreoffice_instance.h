@@ -22,6 +22,7 @@ namespace lotdraw {
 class AutomationLock;
 class CallWatchdog;
 class OfficeProcess;
+struct OfficeLockOwner;
 
 // One hidden LibreOffice process on our private profile, started for one handler and connected
 // over a private pipe. Every call on it is bounded by a watchdog; when the office freezes or dies,
@@ -81,7 +82,7 @@ private:
     [[nodiscard]] QString numberCellText(Workbook &workbook, const css::uno::Reference<css::uno::XInterface> &cell,
                                          double value);
     void attachWorkbook(const QString &path, bool isNew, const css::uno::Reference<css::lang::XComponent> &component);
-    [[nodiscard]] bool isAbandonedLock(const QString &lockPath) const;
+    [[nodiscard]] bool isAbandonedLock(const OfficeLockOwner &owner) const;
     [[noreturn]] void failLoad(const QString &path, int question);
     void closeDocuments();
     void endOffice(bool graceful) noexcept;

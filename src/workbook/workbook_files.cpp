@@ -52,15 +52,19 @@ std::optional<OfficeLockOwner> readOfficeLock(const QString &lockPath) {
     return std::nullopt;
 }
 
-bool isLockFileOfProfile(const QString &lockPath, const QString &profileUrl) {
-    const std::optional<OfficeLockOwner> owner = readOfficeLock(lockPath);
-    if (!owner || owner->profileUrl.isEmpty()) {
+bool isLockOfProfile(const OfficeLockOwner &owner, const QString &profileUrl) {
+    if (owner.profileUrl.isEmpty()) {
         return false;
     }
     // The office names its profile's user folder; compare decoded, as either side may be encoded.
     const QString decodedProfile = QUrl::fromPercentEncoding(profileUrl.toUtf8());
-    const QString decoded = QUrl::fromPercentEncoding(owner->profileUrl.toUtf8());
+    const QString decoded = QUrl::fromPercentEncoding(owner.profileUrl.toUtf8());
     return decoded == decodedProfile || decoded.startsWith(decodedProfile + QStringLiteral("/"));
+}
+
+bool isLockFileOfProfile(const QString &lockPath, const QString &profileUrl) {
+    const std::optional<OfficeLockOwner> owner = readOfficeLock(lockPath);
+    return owner && isLockOfProfile(*owner, profileUrl);
 }
 
 bool isLockOfThisLogin(const OfficeLockOwner &owner) {

@@ -24,7 +24,9 @@ struct OfficeLockOwner {
 // in that form.
 [[nodiscard]] std::optional<OfficeLockOwner> readOfficeLock(const QString &lockPath);
 
-// True when the lock file was written by an office running on the profile at `profileUrl`.
+// True when the lock was written by an office running on the profile at `profileUrl`.
+[[nodiscard]] bool isLockOfProfile(const OfficeLockOwner &owner, const QString &profileUrl);
+// The same for the lock file at `lockPath`; false when it cannot be read.
 [[nodiscard]] bool isLockFileOfProfile(const QString &lockPath, const QString &profileUrl);
 
 // True when the lock was written by this login on this machine. The office may write the host's
