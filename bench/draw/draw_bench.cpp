@@ -28,7 +28,7 @@ void selectionPass(benchmark::State &run) {
     state.drawSize = static_cast<lotdraw::Int16>(run.range(0));
 
     for (auto _ : run) {
-        if (pass.抽签函数() != lotdraw::SelectionPass::Outcome::Selected) {
+        if (pass.runSelectionPass() != lotdraw::SelectionPass::Outcome::Selected) {
             throw std::logic_error("the benchmark pass was refused");
         }
         benchmark::DoNotOptimize(state.picks);

@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/message_box_messages.h"
 #include "draw/random_generator.h"
 #include "workbook/libreoffice_application.h"
@@ -25,7 +25,7 @@ int main(int argc, char *argv[]) {
     const lotdraw::SystemClock clock;
     lotdraw::Xoshiro256Generator random(clock);
     lotdraw::LibreOfficeApplication spreadsheet;
-    lotdraw::Form1 window({messages, spreadsheet, lotdraw::nameListWorkbookPath(), random});
+    lotdraw::MainWindow window({messages, spreadsheet, lotdraw::nameListWorkbookPath(), random});
     messages.setParent(&window);
     window.show();
     return QApplication::exec();

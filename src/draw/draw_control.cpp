@@ -4,14 +4,22 @@
 
 namespace lotdraw {
 
-void DrawControl::Command3_Click(int index) {
-    if (!m_controls.isKeepChosen() && !m_controls.isRemoveChosen()) {
-        m_messages.show(kNoKeepChoiceMessage);
-        return;
+bool DrawControl::refuseWithoutKeepChoice() {
+    if (m_controls.isKeepChosen() || m_controls.isRemoveChosen()) {
+        return false;
     }
-    if (index == kStartIndex) {
+    m_messages.show(kNoKeepChoiceMessage);
+    return true;
+}
+
+void DrawControl::onStartClicked() {
+    if (!refuseWithoutKeepChoice()) {
         start();
-    } else {
+    }
+}
+
+void DrawControl::onStopClicked() {
+    if (!refuseWithoutKeepChoice()) {
         stop();
     }
 }
@@ -46,7 +54,7 @@ void DrawControl::stop() {
     // draw, which may point at names that have left the pool since. Draw now, show it, and record
     // nothing if the pass refuses.
     if (!selectionStemsFromThisStart()) {
-        const SelectionPass::Outcome outcome = m_pass.抽签函数();
+        const SelectionPass::Outcome outcome = m_pass.runSelectionPass();
         m_controls.setRollingText(m_state.shownName);
         if (outcome == SelectionPass::Outcome::Refused) {
             m_controls.focusStart();
@@ -102,20 +110,20 @@ void DrawControl::removeDrawnNames() {
         }
     }
     m_state.poolCount = checkedSub(oldCount, m_state.drawSize);
-    m_procedures.导入被抽名单();
+    m_procedures.refillPoolList();
     m_controls.setPoolCountText(DrawStateProcedures::poolCountText(m_state.poolCount));
 }
 
-void DrawControl::Timer1_Timer() {
+void DrawControl::onRollTick() {
     if (m_state.skipTick == 1) {
         m_state.skipTick = 0;
         return;
     }
-    static_cast<void>(m_pass.抽签函数());
+    static_cast<void>(m_pass.runSelectionPass());
     m_controls.setRollingText(m_state.shownName);
 }
 
-void DrawControl::Text1_Change() {
+void DrawControl::onDrawCountChanged() {
     m_controls.setStartVisible(true);
 }
 

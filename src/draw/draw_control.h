@@ -16,8 +16,6 @@ namespace lotdraw {
 // lists and, when the operator chose "否", takes the drawn names out of the pool.
 class DrawControl final {
 public:
-    static constexpr int kStartIndex = 0; // Command3(0) "开始"; any other index is the stop button
-
     static inline const QString kNoKeepChoiceMessage = QStringLiteral("抽签设置中的保留情况尚未设置，请选择！");
     static inline const QString kNumberOutOfRangeMessage = QStringLiteral("抽取值必须在0到32767之间，请重新输入！");
     static inline const QString kSeriesFullMessage =
@@ -31,11 +29,17 @@ public:
         , m_pass(pass)
         , m_procedures(procedures) {}
 
-    void Command3_Click(int index);
-    void Timer1_Timer();
-    void Text1_Change();
+    // "开始" and "结束": each first checks that a keep choice is made.
+    void onStartClicked();
+    void onStopClicked();
+    // One tick of the rolling display: swallowed once after a reset, stop or refusal, otherwise a
+    // selection pass whose first name goes on the display.
+    void onRollTick();
+    // The number box changed: "开始" shows, so a rolling draw can be restarted with the new number.
+    void onDrawCountChanged();
 
 private:
+    [[nodiscard]] bool refuseWithoutKeepChoice();
     void start();
     void stop();
     void removeDrawnNames();

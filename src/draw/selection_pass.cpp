@@ -6,7 +6,7 @@
 
 namespace lotdraw {
 
-SelectionPass::Outcome SelectionPass::抽签函数() {
+SelectionPass::Outcome SelectionPass::runSelectionPass() {
     const Int16 poolCount = m_state.poolCount;
     const Int16 drawSize = m_state.drawSize;
     if (drawSize >= poolCount) {

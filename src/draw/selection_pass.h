@@ -25,7 +25,7 @@ public:
         , m_messages(messages)
         , m_random(random) {}
 
-    Outcome 抽签函数();
+    Outcome runSelectionPass();
 
     // How many passes have ended with a selection since this object was made. The draw control uses
     // it to tell whether picks still stem from before the latest start.

@@ -13,11 +13,11 @@ public:
     explicit EnlargedView(FormControls &controls)
         : m_controls(controls) {}
 
-    // Command2_Click(0..4): shows List2 and its close button, then copies List1(source) into List2
-    // up to its first empty line and at most 100 lines. A snapshot: later changes to the source
-    // show only at the next opening.
+    // "详情" (source 0, the pool list) or "查看" (1..4, the result lists): shows the enlarged list and
+    // its close button, then copies the source list into it up to its first empty line and at most
+    // 100 lines. A snapshot: later changes to the source show only at the next opening.
     void open(int source);
-    // Command5_Click: hides List2 and its close button; List2 keeps its lines unseen.
+    // "关闭": hides the enlarged list and its close button; the list keeps its lines unseen.
     void close();
 
 private:

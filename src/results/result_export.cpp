@@ -1,6 +1,5 @@
 #include "results/result_export.h"
 
-#include "state/checked_int16.h"
 #include "workbook/spreadsheet_task.h"
 
 #include <QStringList>
@@ -8,13 +7,13 @@
 
 namespace lotdraw {
 
-void ResultExport::exportList(int button) {
-    if (button < kFirstButton || button > kLastButton) {
+void ResultExport::exportList(int resultList) {
+    if (resultList < FormControls::kFirstResultList || resultList > FormControls::kLastResultList) {
         throw std::out_of_range("no result list to export at this index");
     }
-    const Int16 index = toInt16(button);
-    const int column = checkedSub(index, 3);
-    const int source = checkedSub(index, 4);
+    // Column A holds the pool; result list n has column n + 1.
+    const int column = resultList + 1;
+    const int source = resultList;
 
     // The lines to write, taken before the spreadsheet work starts.
     QStringList lines;

@@ -12,8 +12,6 @@ namespace lotdraw {
 // "导出到EXCEL结束！" that confirms it.
 class ResultExport final {
 public:
-    static constexpr int kFirstButton = 5; // Command2(5) exports List1(1) into column B
-    static constexpr int kLastButton = 8;
     static constexpr int kFirstRow = 3;
     static constexpr int kRows = 100; // rows 3..102 belong to the export
 
@@ -27,12 +25,13 @@ public:
     explicit ResultExport(Dependencies dependencies)
         : m_deps(std::move(dependencies)) {}
 
-    // Command2_Click(5..8): writes List1(button - 4) into column button - 3, rows 3..102: every row
-    // cleared first, then the list's lines up to the first empty one. Saves, ends the instance and
-    // shows the notice. No probe: an office that runs with other documents does not hold it back.
-    // A failure is reported and leaves the notice as it was.
-    void exportList(int button);
-    // Command4_Click: hides the notice.
+    // "导出" under result list 1..4: writes the list into its own column (result list 1 into column
+    // B, up to 4 into E), rows 3..102: every row cleared first, then the list's lines up to the
+    // first empty one. Saves, ends the instance and shows the notice. No probe: an office that runs
+    // with other documents does not hold it back. A failure is reported and leaves the notice as
+    // it was.
+    void exportList(int resultList);
+    // A click on the notice hides it.
     void dismissNotice();
 
 private:

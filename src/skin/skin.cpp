@@ -32,7 +32,7 @@ QPalette skinPalette() {
 
 } // namespace
 
-int SkinH_Attach() noexcept {
+int attachSkin() noexcept {
     try {
         initSkinResources();
         auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());

@@ -4,7 +4,7 @@
 
 namespace lotdraw {
 
-void DrawStateProcedures::数据环境还原() {
+void DrawStateProcedures::resetForNewSeries() {
     m_controls.setNumberText(QString());
     m_controls.setKeepChosen(false);
     m_controls.setRemoveChosen(false);
@@ -25,7 +25,7 @@ void DrawStateProcedures::数据环境还原() {
     }
 }
 
-void DrawStateProcedures::导入被抽名单() {
+void DrawStateProcedures::refillPoolList() {
     ListLines &poolList = m_controls.list(FormControls::kPoolList);
     poolList.clear();
     // The pool never holds more than the array's capacity; clamping keeps a broken count from

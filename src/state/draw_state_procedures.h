@@ -15,10 +15,10 @@ public:
 
     // Puts the counters, the skip flag and the draw controls back for a new series of draws.
     // Leaves the pool, its list and its count label alone.
-    void 数据环境还原();
+    void resetForNewSeries();
 
     // Rebuilds the pool list from poolNames(1..poolCount).
-    void 导入被抽名单();
+    void refillPoolList();
 
     // "第<n>次抽中", the heading of a result list.
     [[nodiscard]] static QString headingFor(int drawNumber);

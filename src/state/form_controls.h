@@ -10,40 +10,40 @@ namespace lotdraw {
 // it over its real widgets; the logic itself never sees a widget, so it runs without a display.
 class FormControls {
 public:
-    static constexpr int kPoolList = 0;        // List1(0)
-    static constexpr int kFirstResultList = 1; // List1(1) .. List1(4)
+    static constexpr int kPoolList = 0;        // the list of the names that can still be drawn
+    static constexpr int kFirstResultList = 1; // the four result lists, 1..4
     static constexpr int kLastResultList = 4;
     static constexpr int kStoppedInterval = 0;
     static constexpr int kRollingInterval = 100; // ms between two ticks of the rolling display
 
     virtual ~FormControls() = default;
 
-    // Frame3: the draw settings.
-    [[nodiscard]] virtual QString numberText() const = 0; // Text1
+    // The draw settings.
+    [[nodiscard]] virtual QString numberText() const = 0; // the number box: names per draw
     virtual void setNumberText(const QString &text) = 0;
-    [[nodiscard]] virtual bool isKeepChosen() const = 0;   // Option1(0) "是"
-    [[nodiscard]] virtual bool isRemoveChosen() const = 0; // Option1(1) "否"
+    [[nodiscard]] virtual bool isKeepChosen() const = 0;   // "是": drawn names stay in the pool
+    [[nodiscard]] virtual bool isRemoveChosen() const = 0; // "否": drawn names leave the pool
     virtual void setKeepChosen(bool chosen) = 0;
     virtual void setRemoveChosen(bool chosen) = 0;
-    virtual void setStartVisible(bool visible) = 0; // Command3(0) "开始"
-    virtual void setStopVisible(bool visible) = 0;  // Command3(1) "结束"
+    virtual void setStartVisible(bool visible) = 0; // "开始"
+    virtual void setStopVisible(bool visible) = 0;  // "结束", at the same place, behind "开始"
     virtual void focusStart() = 0;
     virtual void focusStop() = 0;
 
-    // Timer1: 0 stops it, any other value runs it at that many milliseconds.
+    // The rolling display's timer: 0 stops it, any other value runs it at that many milliseconds.
     [[nodiscard]] virtual int timerInterval() const = 0;
     virtual void setTimerInterval(int milliseconds) = 0;
 
-    // Frame4: the rolling display Label2.
+    // The rolling display: the big name.
     virtual void setRollingText(const QString &text) = 0;
 
-    // Frame1: the five lists with their headings, and the pool count label Label3.
-    [[nodiscard]] virtual ListLines &list(int index) = 0;        // List1(0..4)
-    virtual void setHeading(int index, const QString &text) = 0; // Label1(1..4)
-    virtual void setResultHighlighted(int index, bool on) = 0;   // List1(1..4) back colour
-    virtual void setPoolCountText(const QString &text) = 0;      // Label3
+    // The results frame: the five lists with their headings, and the pool count label.
+    [[nodiscard]] virtual ListLines &list(int index) = 0;        // 0 the pool list, 1..4 the result lists
+    virtual void setHeading(int index, const QString &text) = 0; // over result list 1..4
+    virtual void setResultHighlighted(int index, bool on) = 0;   // back colour of result list 1..4
+    virtual void setPoolCountText(const QString &text) = 0;
 
-    // The enlarged view List2 with its close button Command5(1), and the export notice Command4(1).
+    // The enlarged view with its close button "关闭", and the export notice.
     [[nodiscard]] virtual ListLines &enlargedList() = 0;
     virtual void setEnlargedListVisible(bool visible) = 0;
     virtual void setEnlargedCloseVisible(bool visible) = 0;

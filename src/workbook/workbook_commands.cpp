@@ -21,7 +21,7 @@ void WorkbookCommands::importPool() {
     }
     runSpreadsheetTask(m_deps.controls, m_deps.messages, [this] {
         DrawStateProcedures procedures(m_deps.state, m_deps.controls);
-        procedures.数据环境还原();
+        procedures.resetForNewSeries();
 
         const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create();
         instance->openWorkbook(m_deps.workbookPath);
@@ -45,7 +45,7 @@ void WorkbookCommands::importPool() {
             m_deps.state.poolNames[static_cast<std::size_t>(i) + 1] = names[static_cast<std::size_t>(i)];
         }
         m_deps.state.poolCount = toInt16(count);
-        procedures.导入被抽名单();
+        procedures.refillPoolList();
         m_deps.controls.setPoolCountText(DrawStateProcedures::poolCountText(count));
 
         instance->quit();

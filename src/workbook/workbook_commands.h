@@ -35,13 +35,13 @@ public:
     explicit WorkbookCommands(Dependencies dependencies)
         : m_deps(std::move(dependencies)) {}
 
-    // Command1_Click: resets the draw for a new series, reads column A from row 3 down to the first
+    // "确定": resets the draw for a new series, reads column A from row 3 down to the first
     // empty cell into the pool, refills the pool list and shows the count. The pool changes only
     // once every row has been read; a failure before that leaves the old pool, its list and its
     // count in agreement.
     void importPool();
 
-    // Command6_Click: opens the workbook in a visible window that belongs to the user from then on.
+    // "打开EXCEL": opens the workbook in a visible window that belongs to the user from then on.
     // Nothing of the program changes.
     void openForEditing();
 

@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "draw/draw_control.h"
 #include "draw/random_generator.h"
 #include "draw/selection_pass.h"
@@ -20,9 +20,9 @@
 using lotdraw::DrawControl;
 using lotdraw::DrawState;
 using lotdraw::DrawStateProcedures;
-using lotdraw::Form1;
 using lotdraw::FormControls;
 using lotdraw::Int16;
+using lotdraw::MainWindow;
 using lotdraw::SelectionPass;
 using lotdraw::Xoshiro256Generator;
 using lotdraw::testing::ManualClock;
@@ -36,8 +36,14 @@ enum class Phase { Idle, Rolling };
 enum class Choice { None, Keep, Remove };
 enum class Event { Start, Stop, Tick, NumberChanged };
 
-constexpr int kStart = 0;
-constexpr int kStop = 1;
+// The objectName of list 0 (the pool) or of result list 1..4, and of the heading over it.
+QString listName(int index) {
+    return index == 0 ? QStringLiteral("poolList") : QStringLiteral("resultList%1").arg(index);
+}
+
+QString headingName(int index) {
+    return index == 0 ? QStringLiteral("poolHeading") : QStringLiteral("resultHeading%1").arg(index);
+}
 
 QString nameAt(int position) {
     return QStringLiteral("名字%1").arg(position);
@@ -110,54 +116,54 @@ private:
     // pool list and show the count.
     void loadPool(int count);
     void choose(Choice choice);
-    void setNumber(const QString &text) { m_form->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(text); }
+    void setNumber(const QString &text) {
+        m_window->findChild<QLineEdit *>(QStringLiteral("drawCountBox"))->setText(text);
+    }
 
-    [[nodiscard]] QPushButton *startButton() const { return button("Command3_0"); }
-    [[nodiscard]] QPushButton *stopButton() const { return button("Command3_1"); }
+    [[nodiscard]] QPushButton *startButton() const { return button("startButton"); }
+    [[nodiscard]] QPushButton *stopButton() const { return button("stopButton"); }
     [[nodiscard]] QPushButton *button(const char *name) const {
-        return m_form->findChild<QPushButton *>(QString::fromLatin1(name));
+        return m_window->findChild<QPushButton *>(QString::fromLatin1(name));
     }
-    [[nodiscard]] QTimer *timer() const { return m_form->findChild<QTimer *>(QStringLiteral("Timer1")); }
+    [[nodiscard]] QTimer *timer() const { return m_window->findChild<QTimer *>(QStringLiteral("rollTimer")); }
     [[nodiscard]] bool rolling() const { return timer()->isActive() && timer()->interval() == 100; }
-    [[nodiscard]] QString display() const { return label("Label2"); }
-    [[nodiscard]] QString label(const QString &name) const { return m_form->findChild<QLabel *>(name)->text(); }
-    [[nodiscard]] QString heading(int index) const { return label(QStringLiteral("Label1_%1").arg(index)); }
-    [[nodiscard]] QListWidget *list(int index) const {
-        return m_form->findChild<QListWidget *>(QStringLiteral("List1_%1").arg(index));
-    }
-    [[nodiscard]] DrawState &state() const { return m_form->drawState(); }
+    [[nodiscard]] QString display() const { return label("rollingDisplay"); }
+    [[nodiscard]] QString label(const QString &name) const { return m_window->findChild<QLabel *>(name)->text(); }
+    [[nodiscard]] QString heading(int index) const { return label(headingName(index)); }
+    [[nodiscard]] QListWidget *list(int index) const { return m_window->findChild<QListWidget *>(listName(index)); }
+    [[nodiscard]] DrawState &state() const { return m_window->drawState(); }
 
     RecordingMessages m_messages;
     ScriptedGenerator m_random;
     lotdraw::testing::FakeSpreadsheetApplication m_spreadsheet;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 void DrawControlTest::init() {
     m_messages.clear();
     m_random = ScriptedGenerator();
-    m_form = std::make_unique<Form1>(Form1::Dependencies{m_messages, m_spreadsheet, QString(), m_random});
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    m_window = std::make_unique<MainWindow>(MainWindow::Dependencies{m_messages, m_spreadsheet, QString(), m_random});
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
 void DrawControlTest::cleanup() {
-    m_form.reset();
+    m_window.reset();
 }
 
 void DrawControlTest::loadPool(int count) {
-    m_form->数据环境还原();
+    m_window->resetForNewSeries();
     for (int i = 1; i <= count; ++i) {
         state().poolNames[static_cast<std::size_t>(i)] = nameAt(i);
     }
     state().poolCount = static_cast<Int16>(count);
-    m_form->导入被抽名单();
-    m_form->setPoolCountText(DrawStateProcedures::poolCountText(count));
+    m_window->refillPoolList();
+    m_window->setPoolCountText(DrawStateProcedures::poolCountText(count));
 }
 
 void DrawControlTest::choose(Choice choice) {
-    m_form->setKeepChosen(choice == Choice::Keep);
-    m_form->setRemoveChosen(choice == Choice::Remove);
+    m_window->setKeepChosen(choice == Choice::Keep);
+    m_window->setRemoveChosen(choice == Choice::Remove);
 }
 
 // The state table of the draw control, one row each: the state before, the event, and what it
@@ -236,9 +242,9 @@ void DrawControlTest::stateTable() {
     choose(Choice::Keep);
     setNumber(QStringLiteral("2"));
     if (phase == Phase::Rolling) {
-        m_form->Command3_Click(kStart);
-        m_form->Timer1_Timer(); // swallowed after the import's reset
-        m_form->Timer1_Timer();
+        m_window->onStartClicked();
+        m_window->onRollTick(); // swallowed after the import's reset
+        m_window->onRollTick();
         QCOMPARE(display(), nameAt(2));
     }
     state().skipTick = static_cast<Int16>(skipTick);
@@ -249,13 +255,13 @@ void DrawControlTest::stateTable() {
 
     switch (event) {
         case Event::Start:
-            m_form->Command3_Click(kStart);
+            m_window->onStartClicked();
             break;
         case Event::Stop:
-            m_form->Command3_Click(kStop);
+            m_window->onStopClicked();
             break;
         case Event::Tick:
-            m_form->Timer1_Timer();
+            m_window->onRollTick();
             break;
         case Event::NumberChanged:
             setNumber(QStringLiteral("3"));
@@ -276,18 +282,18 @@ void DrawControlTest::buttonsReachTheHandlers() {
     m_random.append(unitsFor({1}, 3));
     loadPool(3);
     choose(Choice::Keep);
-    QTest::keyClicks(m_form->findChild<QLineEdit *>(QStringLiteral("Text1")), QStringLiteral("1"));
+    QTest::keyClicks(m_window->findChild<QLineEdit *>(QStringLiteral("drawCountBox")), QStringLiteral("1"));
 
     QTest::mouseClick(startButton(), Qt::LeftButton);
     QVERIFY(rolling());
     QVERIFY(stopButton()->isVisible());
-    QCOMPARE(m_form->focusWidget(), stopButton());
+    QCOMPARE(m_window->focusWidget(), stopButton());
     QCOMPARE(state().drawSize, Int16{1});
 
     QTest::mouseClick(stopButton(), Qt::LeftButton);
     QVERIFY(!rolling());
     QVERIFY(startButton()->isVisible());
-    QCOMPARE(m_form->focusWidget(), startButton());
+    QCOMPARE(m_window->focusWidget(), startButton());
     QCOMPARE(lines(list(1)), names({1}));
 }
 
@@ -296,21 +302,21 @@ void DrawControlTest::firstTickAfterStopIsSwallowed() {
     loadPool(6);
     choose(Choice::Keep);
     setNumber(QStringLiteral("1"));
-    m_form->Command3_Click(kStart);
-    m_form->Timer1_Timer();
-    m_form->Timer1_Timer();
+    m_window->onStartClicked();
+    m_window->onRollTick();
+    m_window->onRollTick();
     QCOMPARE(display(), nameAt(2));
-    m_form->Command3_Click(kStop);
+    m_window->onStopClicked();
     QCOMPARE(state().skipTick, Int16{1});
 
-    m_form->Command3_Click(kStart);
-    m_form->Timer1_Timer();
+    m_window->onStartClicked();
+    m_window->onRollTick();
     QCOMPARE(display(), nameAt(2));
     QCOMPARE(m_random.drawn(), 1);
     QCOMPARE(state().skipTick, Int16{0});
-    m_form->Timer1_Timer();
+    m_window->onRollTick();
     QCOMPARE(display(), nameAt(5));
-    m_form->Timer1_Timer();
+    m_window->onRollTick();
     QCOMPARE(display(), nameAt(1));
 }
 
@@ -321,22 +327,22 @@ void DrawControlTest::refusalAtFirstProductiveTick() {
     loadPool(4);
     choose(Choice::Keep);
     setNumber(QStringLiteral("1"));
-    m_form->Command3_Click(kStart);
-    m_form->Timer1_Timer();
-    m_form->Timer1_Timer();
+    m_window->onStartClicked();
+    m_window->onRollTick();
+    m_window->onRollTick();
     QCOMPARE(display(), nameAt(3));
 
     loadPool(4);
     QCOMPARE(display(), QString());
     choose(Choice::Keep);
     setNumber(QStringLiteral("4"));
-    m_form->Command3_Click(kStart);
-    m_form->Timer1_Timer();
+    m_window->onStartClicked();
+    m_window->onRollTick();
     QVERIFY(m_messages.shown().isEmpty());
     QVERIFY(rolling());
     QCOMPARE(display(), QString());
 
-    m_form->Timer1_Timer();
+    m_window->onRollTick();
     QCOMPARE(m_messages.shown(), QStringList{SelectionPass::kTooManyMessage});
     QVERIFY(!rolling());
     QVERIFY(startButton()->isVisible());
@@ -352,15 +358,15 @@ void DrawControlTest::fiveStopsRotateThroughTheResultLists() {
     choose(Choice::Keep);
     setNumber(QStringLiteral("1"));
     const QColor window = list(1)->palette().color(QPalette::Base);
-    QVERIFY(window != Form1::kHighlightColour);
+    QVERIFY(window != MainWindow::kHighlightColour);
     QCOMPARE(backgroundOf(list(1)), window);
 
     const std::array<int, 5> expectedSlots{1, 2, 3, 4, 1};
     for (int stop = 1; stop <= 5; ++stop) {
-        m_form->Command3_Click(kStart);
-        m_form->Timer1_Timer();
-        m_form->Timer1_Timer();
-        m_form->Command3_Click(kStop);
+        m_window->onStartClicked();
+        m_window->onRollTick();
+        m_window->onRollTick();
+        m_window->onStopClicked();
 
         const int slot = expectedSlots[static_cast<std::size_t>(stop - 1)];
         QCOMPARE(state().resultSlot, static_cast<Int16>(slot));
@@ -368,7 +374,7 @@ void DrawControlTest::fiveStopsRotateThroughTheResultLists() {
         QCOMPARE(lines(list(slot)), names({stop}));
         QCOMPARE(display(), nameAt(stop));
         for (int other = 1; other <= 4; ++other) {
-            QCOMPARE(backgroundOf(list(other)), other == slot ? Form1::kHighlightColour : window);
+            QCOMPARE(backgroundOf(list(other)), other == slot ? MainWindow::kHighlightColour : window);
         }
     }
     QCOMPARE(heading(1), QStringLiteral("第5次抽中"));
@@ -385,15 +391,15 @@ void DrawControlTest::removalKeepsPoolOrderAndCount() {
     loadPool(10);
     choose(Choice::Remove);
     setNumber(QStringLiteral("3"));
-    m_form->Command3_Click(kStart);
-    m_form->Timer1_Timer();
-    m_form->Timer1_Timer();
-    m_form->Command3_Click(kStop);
+    m_window->onStartClicked();
+    m_window->onRollTick();
+    m_window->onRollTick();
+    m_window->onStopClicked();
 
     QCOMPARE(lines(list(1)), names({7, 2, 9}));
     QCOMPARE(display(), nameAt(7));
     QCOMPARE(lines(list(0)), names({1, 3, 4, 5, 6, 8, 10}));
-    QCOMPARE(label(QStringLiteral("Label3")), QStringLiteral("7可抽值"));
+    QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("7可抽值"));
     QCOMPARE(state().poolCount, Int16{7});
     for (int i = 1; i <= 7; ++i) {
         QCOMPARE(state().poolNames[static_cast<std::size_t>(i)], list(0)->item(i - 1)->text());
@@ -406,14 +412,14 @@ void DrawControlTest::keepLeavesThePoolAlone() {
     choose(Choice::Keep);
     setNumber(QStringLiteral("2"));
     for (int stop = 1; stop <= 2; ++stop) {
-        m_form->Command3_Click(kStart);
-        m_form->Timer1_Timer();
-        m_form->Timer1_Timer();
-        m_form->Command3_Click(kStop);
+        m_window->onStartClicked();
+        m_window->onRollTick();
+        m_window->onRollTick();
+        m_window->onStopClicked();
         QCOMPARE(lines(list(stop)), names({4, 1}));
     }
     QCOMPARE(lines(list(0)), names({1, 2, 3, 4, 5}));
-    QCOMPARE(label(QStringLiteral("Label3")), QStringLiteral("5可抽值"));
+    QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("5可抽值"));
     QCOMPARE(state().poolCount, Int16{5});
 }
 
@@ -435,15 +441,15 @@ void DrawControlTest::optionCountsAtTheMomentOfStop() {
     loadPool(4);
     choose(atStart);
     setNumber(QStringLiteral("1"));
-    m_form->Command3_Click(kStart);
-    m_form->Timer1_Timer();
-    m_form->Timer1_Timer();
+    m_window->onStartClicked();
+    m_window->onRollTick();
+    m_window->onRollTick();
     choose(atStop);
-    m_form->Command3_Click(kStop);
+    m_window->onStopClicked();
 
     QCOMPARE(lines(list(1)), names({2}));
     QCOMPARE(lines(list(0)), poolAfter);
-    QCOMPARE(label(QStringLiteral("Label3")), QStringLiteral("%1可抽值").arg(poolAfter.size()));
+    QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("%1可抽值").arg(poolAfter.size()));
 }
 
 // Changing the number while the display rolls brings the start button up over the stop button;
@@ -453,9 +459,9 @@ void DrawControlTest::numberChangeWhileRolling() {
     loadPool(8);
     choose(Choice::Keep);
     setNumber(QStringLiteral("2"));
-    m_form->Command3_Click(kStart);
-    m_form->Timer1_Timer();
-    m_form->Timer1_Timer();
+    m_window->onStartClicked();
+    m_window->onRollTick();
+    m_window->onRollTick();
     QCOMPARE(m_random.drawn(), 2);
 
     setNumber(QStringLiteral("4"));
@@ -464,37 +470,37 @@ void DrawControlTest::numberChangeWhileRolling() {
     QVERIFY(rolling());
     QCOMPARE(state().drawSize, Int16{2});
 
-    m_form->Command3_Click(kStart);
+    m_window->onStartClicked();
     QVERIFY(!startButton()->isVisible());
     QVERIFY(stopButton()->isVisible());
-    QCOMPARE(m_form->focusWidget(), stopButton());
+    QCOMPARE(m_window->focusWidget(), stopButton());
     QVERIFY(rolling());
     QCOMPARE(state().drawSize, Int16{4});
     QCOMPARE(state().skipTick, Int16{0});
 
-    m_form->Timer1_Timer();
+    m_window->onRollTick();
     QCOMPARE(m_random.drawn(), 6);
     QCOMPARE(display(), nameAt(3));
-    m_form->Command3_Click(kStop);
+    m_window->onStopClicked();
     QCOMPARE(lines(list(1)), names({3, 4, 5, 6}));
 }
 
 void DrawControlTest::emptyNumberBoxDrawsNothing() {
     loadPool(5);
     choose(Choice::Remove);
-    m_form->Command3_Click(kStart);
+    m_window->onStartClicked();
     QCOMPARE(state().drawSize, Int16{0});
-    m_form->Timer1_Timer();
-    m_form->Timer1_Timer();
+    m_window->onRollTick();
+    m_window->onRollTick();
     QCOMPARE(display(), QString());
-    m_form->Command3_Click(kStop);
+    m_window->onStopClicked();
 
     QVERIFY(m_messages.shown().isEmpty());
     QCOMPARE(list(1)->count(), 0);
     QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
-    QCOMPARE(backgroundOf(list(1)), Form1::kHighlightColour);
+    QCOMPARE(backgroundOf(list(1)), MainWindow::kHighlightColour);
     QCOMPARE(lines(list(0)), names({1, 2, 3, 4, 5}));
-    QCOMPARE(label(QStringLiteral("Label3")), QStringLiteral("5可抽值"));
+    QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("5可抽值"));
     QCOMPARE(m_random.drawn(), 0);
 }
 
@@ -520,7 +526,7 @@ void DrawControlTest::startRefusesNumbersThatDoNotFit() {
     choose(Choice::Remove);
     state().drawSize = 3;
     setNumber(number);
-    m_form->Command3_Click(kStart);
+    m_window->onStartClicked();
 
     QCOMPARE(m_messages.shown(), refused ? QStringList{DrawControl::kNumberOutOfRangeMessage} : QStringList{});
     QCOMPARE(rolling(), !refused);
@@ -540,22 +546,22 @@ void DrawControlTest::stopBeforeFirstPassDrawsFromTheCurrentPool() {
     loadPool(10);
     choose(Choice::Remove);
     setNumber(QStringLiteral("3"));
-    m_form->Command3_Click(kStart);
-    m_form->Timer1_Timer();
-    m_form->Timer1_Timer();
-    m_form->Command3_Click(kStop);
+    m_window->onStartClicked();
+    m_window->onRollTick();
+    m_window->onRollTick();
+    m_window->onStopClicked();
     QCOMPARE(lines(list(1)), names({1, 2, 3}));
     QCOMPARE(lines(list(0)), names({4, 5, 6, 7, 8, 9, 10}));
 
     // The pool is now 4..10; its positions 6, 1 and 2 hold 9, 4 and 5.
-    m_form->Command3_Click(kStart);
-    m_form->Command3_Click(kStop);
+    m_window->onStartClicked();
+    m_window->onStopClicked();
     QVERIFY(m_messages.shown().isEmpty());
     QCOMPARE(m_random.drawn(), 6);
     QCOMPARE(lines(list(2)), names({9, 4, 5}));
     QCOMPARE(display(), nameAt(9));
     QCOMPARE(lines(list(0)), names({6, 7, 8, 10}));
-    QCOMPARE(label(QStringLiteral("Label3")), QStringLiteral("4可抽值"));
+    QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("4可抽值"));
     QCOMPARE(state().drawNumber, Int16{2});
 }
 
@@ -563,8 +569,8 @@ void DrawControlTest::stopBeforeFirstPassThatRefusesRecordsNothing() {
     loadPool(3);
     choose(Choice::Remove);
     setNumber(QStringLiteral("3"));
-    m_form->Command3_Click(kStart);
-    m_form->Command3_Click(kStop);
+    m_window->onStartClicked();
+    m_window->onStopClicked();
 
     QCOMPARE(m_messages.shown(), QStringList{SelectionPass::kTooManyMessage});
     QVERIFY(!rolling());
@@ -575,7 +581,7 @@ void DrawControlTest::stopBeforeFirstPassThatRefusesRecordsNothing() {
     QCOMPARE(state().skipTick, Int16{1});
     QCOMPARE(list(1)->count(), 0);
     QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
-    QVERIFY(backgroundOf(list(1)) != Form1::kHighlightColour);
+    QVERIFY(backgroundOf(list(1)) != MainWindow::kHighlightColour);
     QCOMPARE(lines(list(0)), names({1, 2, 3}));
     QCOMPARE(state().poolCount, Int16{3});
 }
@@ -585,13 +591,13 @@ void DrawControlTest::stopRefusedWhenTheSeriesIsFull() {
     loadPool(4);
     choose(Choice::Remove);
     setNumber(QStringLiteral("1"));
-    m_form->Command3_Click(kStart);
-    m_form->Timer1_Timer();
-    m_form->Timer1_Timer();
+    m_window->onStartClicked();
+    m_window->onRollTick();
+    m_window->onRollTick();
     state().drawNumber = INT16_MAX;
     state().resultSlot = 3;
 
-    m_form->Command3_Click(kStop);
+    m_window->onStopClicked();
 
     QCOMPARE(m_messages.shown(), QStringList{DrawControl::kSeriesFullMessage});
     QVERIFY(rolling());
@@ -607,8 +613,8 @@ void DrawControlTest::stopRefusedWhenTheSeriesIsFull() {
     loadPool(4);
     choose(Choice::Remove);
     setNumber(QStringLiteral("1"));
-    m_form->Command3_Click(kStart);
-    m_form->Command3_Click(kStop);
+    m_window->onStartClicked();
+    m_window->onStopClicked();
     QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
     QCOMPARE(lines(list(1)), names({3}));
 }
@@ -620,56 +626,56 @@ void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
     Xoshiro256Generator random(clock, 99);
     RecordingMessages messages;
     lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
-    Form1 form({messages, spreadsheet, QString(), random});
-    m_form.reset();
+    MainWindow window({messages, spreadsheet, QString(), random});
+    m_window.reset();
 
-    auto *pool = form.findChild<QListWidget *>(QStringLiteral("List1_0"));
-    const auto fill = [&form](int count) {
-        form.数据环境还原();
+    auto *pool = window.findChild<QListWidget *>(QStringLiteral("poolList"));
+    const auto fill = [&window](int count) {
+        window.resetForNewSeries();
         for (int i = 1; i <= count; ++i) {
-            form.drawState().poolNames[static_cast<std::size_t>(i)] = nameAt(i);
+            window.drawState().poolNames[static_cast<std::size_t>(i)] = nameAt(i);
         }
-        form.drawState().poolCount = static_cast<Int16>(count);
-        form.导入被抽名单();
+        window.drawState().poolCount = static_cast<Int16>(count);
+        window.refillPoolList();
     };
     constexpr int kCycles = 3000;
     constexpr int kPool = 30;
     fill(kPool);
     int refusals = 0;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
-        const int count = form.drawState().poolCount;
+        const int count = window.drawState().poolCount;
         if (count < 3) {
             fill(kPool);
         }
         const bool remove = cycle % 3 == 0;
-        form.setKeepChosen(!remove);
-        form.setRemoveChosen(remove);
+        window.setKeepChosen(!remove);
+        window.setRemoveChosen(remove);
         // Now and then ask for the whole pool, which the first pass refuses.
-        const int size = cycle % 50 == 49 ? form.drawState().poolCount : cycle % 5;
-        form.setNumberText(QString::number(size));
+        const int size = cycle % 50 == 49 ? window.drawState().poolCount : cycle % 5;
+        window.setNumberText(QString::number(size));
         const QStringList before = lines(pool);
 
-        form.Command3_Click(kStart);
+        window.onStartClicked();
         for (int tick = 0; tick < 1 + cycle % 3; ++tick) {
             clock.set(clock.reading() + 100'000'000);
-            form.Timer1_Timer();
+            window.onRollTick();
         }
-        if (form.timerInterval() == FormControls::kStoppedInterval) {
+        if (window.timerInterval() == FormControls::kStoppedInterval) {
             ++refusals;
             continue;
         }
-        const Int16 drawNumber = form.drawState().drawNumber;
-        form.Command3_Click(kStop);
+        const Int16 drawNumber = window.drawState().drawNumber;
+        window.onStopClicked();
         if (messages.shown().size() > refusals) {
             // Every tick was swallowed, and the pass that the stop ran first refused.
             ++refusals;
-            QCOMPARE(form.drawState().drawNumber, drawNumber);
+            QCOMPARE(window.drawState().drawNumber, drawNumber);
             QCOMPARE(lines(pool), before);
             continue;
         }
 
-        const int slot = form.drawState().resultSlot;
-        const QStringList drawn = lines(form.findChild<QListWidget *>(QStringLiteral("List1_%1").arg(slot)));
+        const int slot = window.drawState().resultSlot;
+        const QStringList drawn = lines(window.findChild<QListWidget *>(listName(slot)));
         QCOMPARE(drawn.size(), size);
         QCOMPARE(QSet<QString>(drawn.cbegin(), drawn.cend()).size(), size);
         QStringList expectedPool = before;
@@ -680,7 +686,7 @@ void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
             }
         }
         QCOMPARE(lines(pool), expectedPool);
-        QCOMPARE(form.drawState().poolCount, static_cast<Int16>(expectedPool.size()));
+        QCOMPARE(window.drawState().poolCount, static_cast<Int16>(expectedPool.size()));
     }
     QVERIFY(refusals > 0);
     QCOMPARE(messages.shown().size(), refusals);

@@ -49,7 +49,7 @@ public:
         if (m_mode == ClockMode::TicksBetweenPasses) {
             m_clock.set(m_clock.reading() + 100'000'000);
         }
-        if (m_pass.抽签函数() != SelectionPass::Outcome::Selected) {
+        if (m_pass.runSelectionPass() != SelectionPass::Outcome::Selected) {
             throw std::logic_error("a pass that should select refused");
         }
         std::vector<int> picks;

@@ -92,7 +92,7 @@ void SelectionPassTest::guard() {
     ScriptedGenerator random(script);
     SelectionPass pass(m_state, m_controls, m_messages, random);
 
-    const auto outcome = pass.抽签函数();
+    const auto outcome = pass.runSelectionPass();
 
     QCOMPARE(outcome == SelectionPass::Outcome::Refused, refused);
     QCOMPARE(m_messages.shown(), refused ? QStringList{SelectionPass::kTooManyMessage} : QStringList{});
@@ -112,7 +112,7 @@ void SelectionPassTest::refusalLeavesSelectionAndStopsTheDisplay() {
     ScriptedGenerator random;
     SelectionPass pass(m_state, m_controls, m_messages, random);
 
-    QCOMPARE(pass.抽签函数(), SelectionPass::Outcome::Refused);
+    QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Refused);
     QCOMPARE(m_state.picks[1], Int16{2});
     QCOMPARE(m_state.picks[2], Int16{3});
     QCOMPARE(m_state.picks[3], Int16{1});
@@ -130,7 +130,7 @@ void SelectionPassTest::redrawsRepeatTheReseed() {
         {unitFor(4, 10), unitFor(4, 10), unitFor(7, 10), unitFor(4, 10), unitFor(7, 10), unitFor(2, 10)});
     SelectionPass pass(m_state, m_controls, m_messages, random);
 
-    QCOMPARE(pass.抽签函数(), SelectionPass::Outcome::Selected);
+    QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
     QCOMPARE(m_state.picks[1], Int16{4});
     QCOMPARE(m_state.picks[2], Int16{7});
     QCOMPARE(m_state.picks[3], Int16{2});
@@ -148,7 +148,7 @@ void SelectionPassTest::singleDrawLeavesLaterPicks() {
     ScriptedGenerator random({unitFor(1, 10)});
     SelectionPass pass(m_state, m_controls, m_messages, random);
 
-    QCOMPARE(pass.抽签函数(), SelectionPass::Outcome::Selected);
+    QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
     QCOMPARE(m_state.picks[1], Int16{1});
     QCOMPARE(m_state.picks[2], Int16{2});
     QCOMPARE(m_state.picks[3], Int16{3});
@@ -183,7 +183,7 @@ void SelectionPassTest::candidateFromUnit() {
     ScriptedGenerator random({u});
     SelectionPass pass(m_state, m_controls, m_messages, random);
 
-    QCOMPARE(pass.抽签函数(), SelectionPass::Outcome::Selected);
+    QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
     QCOMPARE(m_state.picks[1], static_cast<Int16>(expected));
     QCOMPARE(m_state.shownName, nameAt(expected));
 }
@@ -196,14 +196,14 @@ void SelectionPassTest::nothingChosenShowsTheOldFirstPick() {
     ScriptedGenerator random;
     SelectionPass pass(m_state, m_controls, m_messages, random);
 
-    QCOMPARE(pass.抽签函数(), SelectionPass::Outcome::Selected);
+    QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
     QCOMPARE(m_state.shownName, QString());
 
     m_state.picks[1] = 7;
     m_state.poolNames[7] = QStringLiteral("已离开");
     m_state.drawSize = -2;
     m_state.shownName = QStringLiteral("旧");
-    QCOMPARE(pass.抽签函数(), SelectionPass::Outcome::Selected);
+    QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
     QCOMPARE(m_state.shownName, QStringLiteral("已离开"));
     QCOMPARE(random.reseeds(), 0);
 }

@@ -164,26 +164,26 @@ void ResultExportOfficeTest::cleanup() {
 }
 
 void ResultExportOfficeTest::writesTheListIntoItsColumn_data() {
-    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("resultList");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("n lines then nothing below") << 5 << numbered("甲", 7) << numbered("甲", 7);
-    QTest::newRow("an empty list") << 6 << QStringList{} << QStringList{};
-    QTest::newRow("more than 100 lines") << 7 << numbered("丙", 130) << numbered("丙", 100);
-    QTest::newRow("an empty line stops") << 8 << QStringList{"丁", "戊", "", "己"} << QStringList{"丁", "戊"};
-    QTest::newRow("digits and spaces stay text") << 5 << QStringList{"007", "  "} << QStringList{"007", "  "};
+    QTest::newRow("n lines then nothing below") << 1 << numbered("甲", 7) << numbered("甲", 7);
+    QTest::newRow("an empty list") << 2 << QStringList{} << QStringList{};
+    QTest::newRow("more than 100 lines") << 3 << numbered("丙", 130) << numbered("丙", 100);
+    QTest::newRow("an empty line stops") << 4 << QStringList{"丁", "戊", "", "己"} << QStringList{"丁", "戊"};
+    QTest::newRow("digits and spaces stay text") << 1 << QStringList{"007", "  "} << QStringList{"007", "  "};
 }
 
 void ResultExportOfficeTest::writesTheListIntoItsColumn() {
-    QFETCH(int, button);
+    QFETCH(int, resultList);
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
-    const int column = button - 3;
-    fillList(button - 4, lines);
+    const int column = resultList + 1;
+    fillList(resultList, lines);
     const QList<QStringList> before = readWorkbookCsv(m_path);
 
-    m_export->exportList(button);
+    m_export->exportList(resultList);
 
     QCOMPARE(m_messages.shown(), QStringList{});
     QVERIFY(m_controls.isExportNoticeVisible());
@@ -206,10 +206,10 @@ void ResultExportOfficeTest::writesTheListIntoItsColumn() {
 
 void ResultExportOfficeTest::shorterAfterLongerLeavesNothingBehind() {
     fillList(1, numbered("长", 60));
-    m_export->exportList(5);
+    m_export->exportList(1);
     fillList(1, numbered("短", 3));
 
-    m_export->exportList(5);
+    m_export->exportList(1);
 
     QCOMPARE(m_messages.shown(), QStringList{});
     QCOMPARE(columnAt(readWorkbookCsv(m_path), 2, 3, 102), padded(numbered("短", 3), 100));
@@ -217,10 +217,10 @@ void ResultExportOfficeTest::shorterAfterLongerLeavesNothingBehind() {
 
 void ResultExportOfficeTest::exportingTwiceGivesTheSameContents() {
     fillList(3, numbered("同", 12));
-    m_export->exportList(7);
+    m_export->exportList(3);
     const QList<QStringList> once = readWorkbookCsv(m_path);
 
-    m_export->exportList(7);
+    m_export->exportList(3);
 
     QCOMPARE(m_messages.shown(), QStringList{});
     QCOMPARE(readWorkbookCsv(m_path), once);
@@ -231,7 +231,7 @@ void ResultExportOfficeTest::failureBeforeTheSaveLeavesTheFileAlone() {
     fillList(2, numbered("新", 10));
     m_spreadsheet.failWriteRow = 50;
 
-    m_export->exportList(6);
+    m_export->exportList(2);
 
     QCOMPARE(m_messages.shown(), QStringList{QStringLiteral("写入失败")});
     QVERIFY(!m_controls.isExportNoticeVisible());
@@ -243,7 +243,7 @@ void ResultExportOfficeTest::missingWorkbookIsReported() {
     fillList(1, numbered("新", 2));
     m_controls.setExportNoticeVisible(true);
 
-    m_export->exportList(5);
+    m_export->exportList(1);
 
     QCOMPARE(m_messages.shown().size(), 1);
     QVERIFY(!m_messages.shown().constFirst().isEmpty());
@@ -272,7 +272,7 @@ void ResultExportOfficeTest::officeKilledDuringTheSaveLeavesAWholeWorkbook() {
         }
     };
 
-    m_export->exportList(5);
+    m_export->exportList(1);
     m_spreadsheet.duringSave = nullptr;
     QVERIFY(killed > 0 || m_messages.shown().isEmpty());
 

@@ -65,7 +65,7 @@ void ResultExportTest::exportMakesItsCallsInOrder() {
     Fixture f;
     f.fill(2, {QStringLiteral("甲"), QStringLiteral("乙")});
 
-    f.exporter.exportList(6);
+    f.exporter.exportList(2);
 
     QStringList expected{"create", "open " + kPath};
     for (int row = 3; row <= 102; ++row) {
@@ -79,32 +79,32 @@ void ResultExportTest::exportMakesItsCallsInOrder() {
 }
 
 void ResultExportTest::exportWritesTheListIntoItsColumn_data() {
-    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("resultList");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("first list into B") << 5 << numbered("甲", 4) << numbered("甲", 4);
-    QTest::newRow("second list into C") << 6 << numbered("乙", 9) << numbered("乙", 9);
-    QTest::newRow("third list into D") << 7 << numbered("丙", 1) << numbered("丙", 1);
-    QTest::newRow("fourth list into E") << 8 << numbered("丁", 100) << numbered("丁", 100);
-    QTest::newRow("an empty list") << 5 << QStringList{} << QStringList{};
-    QTest::newRow("more than 100 lines") << 6 << numbered("戊", 140) << numbered("戊", 100);
-    QTest::newRow("an empty line stops") << 7 << QStringList{"甲", "", "乙"} << QStringList{"甲"};
-    QTest::newRow("spaces and digits") << 8 << QStringList{"  ", "12"} << QStringList{"  ", "12"};
+    QTest::newRow("first list into B") << 1 << numbered("甲", 4) << numbered("甲", 4);
+    QTest::newRow("second list into C") << 2 << numbered("乙", 9) << numbered("乙", 9);
+    QTest::newRow("third list into D") << 3 << numbered("丙", 1) << numbered("丙", 1);
+    QTest::newRow("fourth list into E") << 4 << numbered("丁", 100) << numbered("丁", 100);
+    QTest::newRow("an empty list") << 1 << QStringList{} << QStringList{};
+    QTest::newRow("more than 100 lines") << 2 << numbered("戊", 140) << numbered("戊", 100);
+    QTest::newRow("an empty line stops") << 3 << QStringList{"甲", "", "乙"} << QStringList{"甲"};
+    QTest::newRow("spaces and digits") << 4 << QStringList{"  ", "12"} << QStringList{"  ", "12"};
 }
 
 void ResultExportTest::exportWritesTheListIntoItsColumn() {
-    QFETCH(int, button);
+    QFETCH(int, resultList);
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
     Fixture f;
-    f.fill(button - 4, lines);
+    f.fill(resultList, lines);
 
-    f.exporter.exportList(button);
+    f.exporter.exportList(resultList);
 
-    QCOMPARE(f.savedColumn(button - 3), expected);
+    QCOMPARE(f.savedColumn(resultList + 1), expected);
     QVERIFY(f.controls.isExportNoticeVisible());
-    QCOMPARE(f.controls.lines(button - 4), lines);
+    QCOMPARE(f.controls.lines(resultList), lines);
     QCOMPARE(f.spreadsheet.liveInstances(), 0);
 }
 
@@ -114,9 +114,9 @@ void ResultExportTest::shorterAfterLongerLeavesNothingBehind() {
     f.spreadsheet.savedCells().insert({103, 2}, QStringLiteral("不归导出管"));
     f.fill(1, numbered("新", 3));
 
-    f.exporter.exportList(5);
+    f.exporter.exportList(1);
     const auto once = f.spreadsheet.savedCells();
-    f.exporter.exportList(5);
+    f.exporter.exportList(1);
 
     QCOMPARE(f.savedColumn(2), numbered("新", 3));
     QCOMPARE(f.spreadsheet.savedCell(103, 2), QStringLiteral("不归导出管"));
@@ -136,7 +136,7 @@ void ResultExportTest::exportLeavesOtherCellsAlone() {
         expected.insert({i + 2, 3}, QStringLiteral("丙%1").arg(i));
     }
 
-    f.exporter.exportList(6);
+    f.exporter.exportList(2);
 
     QCOMPARE(f.spreadsheet.savedCells(), expected);
 }
@@ -146,7 +146,7 @@ void ResultExportTest::exportGoesAheadWhileTheApplicationRuns() {
     f.spreadsheet.setRunning(true);
     f.fill(1, {QStringLiteral("甲")});
 
-    f.exporter.exportList(5);
+    f.exporter.exportList(1);
 
     QVERIFY(!f.spreadsheet.log().contains(QStringLiteral("probe")));
     QCOMPARE(f.savedColumn(2), QStringList{QStringLiteral("甲")});
@@ -179,7 +179,7 @@ void ResultExportTest::failureReportsAndLeavesTheNotice() {
     f.controls.setExportNoticeVisible(noticeBefore);
     f.spreadsheet.failAt(static_cast<Operation>(operation), row);
 
-    f.exporter.exportList(5);
+    f.exporter.exportList(1);
 
     QCOMPARE(f.messages.shown(),
              QStringList{FakeSpreadsheetApplication::failureMessage(static_cast<Operation>(operation))});
@@ -192,13 +192,13 @@ void ResultExportTest::failureReportsAndLeavesTheNotice() {
 
 void ResultExportTest::noticeHidesOnClickAndShowsAgain() {
     Fixture f;
-    f.exporter.exportList(8);
+    f.exporter.exportList(4);
     QVERIFY(f.controls.isExportNoticeVisible());
 
     f.exporter.dismissNotice();
     QVERIFY(!f.controls.isExportNoticeVisible());
 
-    f.exporter.exportList(8);
+    f.exporter.exportList(4);
     QVERIFY(f.controls.isExportNoticeVisible());
 }
 

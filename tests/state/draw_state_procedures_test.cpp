@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "support/fake_spreadsheet.h"
 #include "support/recording_messages.h"
 
@@ -11,7 +11,7 @@
 #include <QTimer>
 
 using lotdraw::DrawState;
-using lotdraw::Form1;
+using lotdraw::MainWindow;
 
 namespace {
 
@@ -36,8 +36,8 @@ private slots:
 
 private:
     template<typename T>
-    static T *child(Form1 &form, const char *name) {
-        auto *widget = form.findChild<T *>(QString::fromLatin1(name));
+    static T *child(MainWindow &window, const char *name) {
+        auto *widget = window.findChild<T *>(QString::fromLatin1(name));
         if (widget == nullptr) {
             qFatal("no control %s", name);
         }
@@ -48,33 +48,33 @@ private:
 void DrawStateProceduresTest::resetAfterSevenStopsRestoresTheSeries() {
     lotdraw::testing::RecordingMessages messages;
     lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
-    Form1 form({messages, spreadsheet, QString()});
-    DrawState &state = form.drawState();
+    MainWindow window({messages, spreadsheet, QString()});
+    DrawState &state = window.drawState();
 
     // The state after seven stops: the third list was the latest, headings numbered up to 7.
     state.resultSlot = 3;
     state.drawNumber = 7;
     state.skipTick = 0;
     for (int i = 1; i <= 4; ++i) {
-        form.setHeading(i, QStringLiteral("第%1次抽中").arg(i + 4));
-        form.list(i).append(QStringLiteral("甲%1").arg(i));
+        window.setHeading(i, QStringLiteral("第%1次抽中").arg(i + 4));
+        window.list(i).append(QStringLiteral("甲%1").arg(i));
     }
-    form.setResultHighlighted(3, true);
-    QCOMPARE(backgroundOf(child<QListWidget>(form, "List1_3")), Form1::kHighlightColour);
-    const QColor plain = backgroundOf(child<QListWidget>(form, "List1_1"));
-    QVERIFY(plain != Form1::kHighlightColour);
+    window.setResultHighlighted(3, true);
+    QCOMPARE(backgroundOf(child<QListWidget>(window, "resultList3")), MainWindow::kHighlightColour);
+    const QColor plain = backgroundOf(child<QListWidget>(window, "resultList1"));
+    QVERIFY(plain != MainWindow::kHighlightColour);
 
-    form.数据环境还原();
+    window.resetForNewSeries();
 
     QCOMPARE(state.resultSlot, 0);
     QCOMPARE(state.drawNumber, 0);
     QCOMPARE(state.skipTick, 1);
     for (int i = 1; i <= 4; ++i) {
-        const QByteArray label = "Label1_" + QByteArray::number(i);
-        const QByteArray list = "List1_" + QByteArray::number(i);
-        QCOMPARE(child<QLabel>(form, label.constData())->text(), QStringLiteral("第%1次抽中").arg(i));
-        QCOMPARE(child<QListWidget>(form, list.constData())->count(), 0);
-        QCOMPARE(backgroundOf(child<QListWidget>(form, list.constData())), plain);
+        const QByteArray label = "resultHeading" + QByteArray::number(i);
+        const QByteArray list = "resultList" + QByteArray::number(i);
+        QCOMPARE(child<QLabel>(window, label.constData())->text(), QStringLiteral("第%1次抽中").arg(i));
+        QCOMPARE(child<QListWidget>(window, list.constData())->count(), 0);
+        QCOMPARE(backgroundOf(child<QListWidget>(window, list.constData())), plain);
     }
     QVERIFY(messages.shown().isEmpty());
 }
@@ -82,65 +82,65 @@ void DrawStateProceduresTest::resetAfterSevenStopsRestoresTheSeries() {
 void DrawStateProceduresTest::resetStopsARollingDisplay() {
     lotdraw::testing::RecordingMessages messages;
     lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
-    Form1 form({messages, spreadsheet, QString()});
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    MainWindow window({messages, spreadsheet, QString()});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
 
     // Rolling: stop button in view, timer running, a name on the display, settings filled in.
-    child<QLineEdit>(form, "Text1")->setText(QStringLiteral("3"));
-    child<QRadioButton>(form, "Option1_1")->setChecked(true);
-    form.setStartVisible(false);
-    form.setStopVisible(true);
-    form.setTimerInterval(100);
-    form.setRollingText(QStringLiteral("赵六"));
+    child<QLineEdit>(window, "drawCountBox")->setText(QStringLiteral("3"));
+    child<QRadioButton>(window, "removeOption")->setChecked(true);
+    window.setStartVisible(false);
+    window.setStopVisible(true);
+    window.setTimerInterval(100);
+    window.setRollingText(QStringLiteral("赵六"));
 
-    form.数据环境还原();
+    window.resetForNewSeries();
 
-    auto *start = child<QPushButton>(form, "Command3_0");
-    QCOMPARE(child<QTimer>(form, "Timer1")->isActive(), false);
-    QCOMPARE(form.timerInterval(), 0);
+    auto *start = child<QPushButton>(window, "startButton");
+    QCOMPARE(child<QTimer>(window, "rollTimer")->isActive(), false);
+    QCOMPARE(window.timerInterval(), 0);
     QVERIFY(start->isVisible());
-    QVERIFY(!child<QPushButton>(form, "Command3_1")->isVisible());
+    QVERIFY(!child<QPushButton>(window, "stopButton")->isVisible());
     QVERIFY(start->hasFocus());
-    QCOMPARE(child<QLabel>(form, "Label2")->text(), QString());
-    QCOMPARE(child<QLineEdit>(form, "Text1")->text(), QString());
+    QCOMPARE(child<QLabel>(window, "rollingDisplay")->text(), QString());
+    QCOMPARE(child<QLineEdit>(window, "drawCountBox")->text(), QString());
     // Neither keep option is chosen afterwards, so the operator has to choose again.
-    QVERIFY(!child<QRadioButton>(form, "Option1_0")->isChecked());
-    QVERIFY(!child<QRadioButton>(form, "Option1_1")->isChecked());
-    QCOMPARE(form.drawState().skipTick, 1);
+    QVERIFY(!child<QRadioButton>(window, "keepOption")->isChecked());
+    QVERIFY(!child<QRadioButton>(window, "removeOption")->isChecked());
+    QCOMPARE(window.drawState().skipTick, 1);
 
     // The pair still works as a pair afterwards.
-    child<QRadioButton>(form, "Option1_0")->click();
-    child<QRadioButton>(form, "Option1_1")->click();
-    QVERIFY(!form.isKeepChosen());
-    QVERIFY(form.isRemoveChosen());
+    child<QRadioButton>(window, "keepOption")->click();
+    child<QRadioButton>(window, "removeOption")->click();
+    QVERIFY(!window.isKeepChosen());
+    QVERIFY(window.isRemoveChosen());
 }
 
 void DrawStateProceduresTest::resetLeavesThePoolAlone() {
     lotdraw::testing::RecordingMessages messages;
     lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
-    Form1 form({messages, spreadsheet, QString()});
-    DrawState &state = form.drawState();
+    MainWindow window({messages, spreadsheet, QString()});
+    DrawState &state = window.drawState();
     state.poolNames[1] = QStringLiteral("甲");
     state.poolNames[2] = QStringLiteral("乙");
     state.poolCount = 2;
     state.drawSize = 1;
     state.picks[1] = 2;
     state.shownName = QStringLiteral("乙");
-    form.导入被抽名单();
-    form.setPoolCountText(QStringLiteral("2可抽值"));
-    form.setExportNoticeVisible(true);
+    window.refillPoolList();
+    window.setPoolCountText(QStringLiteral("2可抽值"));
+    window.setExportNoticeVisible(true);
 
-    form.数据环境还原();
+    window.resetForNewSeries();
 
     QCOMPARE(state.poolCount, 2);
     QCOMPARE(state.poolNames[2], QStringLiteral("乙"));
     QCOMPARE(state.drawSize, 1);
     QCOMPARE(state.picks[1], 2);
     QCOMPARE(state.shownName, QStringLiteral("乙"));
-    QCOMPARE(child<QListWidget>(form, "List1_0")->count(), 2);
-    QCOMPARE(child<QLabel>(form, "Label3")->text(), QStringLiteral("2可抽值"));
-    QVERIFY(child<QPushButton>(form, "Command4_1")->isVisibleTo(&form));
+    QCOMPARE(child<QListWidget>(window, "poolList")->count(), 2);
+    QCOMPARE(child<QLabel>(window, "poolCountLabel")->text(), QStringLiteral("2可抽值"));
+    QVERIFY(child<QPushButton>(window, "exportNotice")->isVisibleTo(&window));
 }
 
 void DrawStateProceduresTest::refill_data() {
@@ -173,16 +173,16 @@ void DrawStateProceduresTest::refill() {
 
     lotdraw::testing::RecordingMessages messages;
     lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
-    Form1 form({messages, spreadsheet, QString()});
-    auto *poolList = child<QListWidget>(form, "List1_0");
+    MainWindow window({messages, spreadsheet, QString()});
+    auto *poolList = child<QListWidget>(window, "poolList");
     poolList->addItem(QStringLiteral("earlier pool line"));
-    DrawState &state = form.drawState();
+    DrawState &state = window.drawState();
     for (int i = 0; i < names.size(); ++i) {
         state.poolNames[static_cast<std::size_t>(i + 1)] = names.at(i);
     }
     state.poolCount = static_cast<lotdraw::Int16>(poolCount);
 
-    form.导入被抽名单();
+    window.refillPoolList();
 
     QStringList shown;
     for (int i = 0; i < poolList->count(); ++i) {

@@ -25,8 +25,8 @@ public:
     void setRemoveChosen(bool chosen) override { m_removeChosen = chosen; }
     void setStartVisible(bool visible) override { m_startVisible = visible; }
     void setStopVisible(bool visible) override { m_stopVisible = visible; }
-    void focusStart() override { m_focus = QStringLiteral("Command3_0"); }
-    void focusStop() override { m_focus = QStringLiteral("Command3_1"); }
+    void focusStart() override { m_focus = QStringLiteral("startButton"); }
+    void focusStop() override { m_focus = QStringLiteral("stopButton"); }
     [[nodiscard]] int timerInterval() const override { return m_timerInterval; }
     void setTimerInterval(int milliseconds) override { m_timerInterval = milliseconds; }
     void setRollingText(const QString &text) override { m_rollingText = text; }

@@ -113,7 +113,7 @@ void PoolImportOfficeTest::givePool(const QStringList &pool) {
         m_state.poolNames[static_cast<std::size_t>(i) + 1] = pool.at(i);
     }
     m_state.poolCount = toInt16(pool.size());
-    DrawStateProcedures(m_state, m_controls).导入被抽名单();
+    DrawStateProcedures(m_state, m_controls).refillPoolList();
     m_controls.setPoolCountText(DrawStateProcedures::poolCountText(static_cast<int>(pool.size())));
 }
 

@@ -45,7 +45,7 @@ struct Fixture {
             state.poolNames[static_cast<std::size_t>(i) + 1] = pool.at(i);
         }
         state.poolCount = toInt16(pool.size());
-        DrawStateProcedures(state, controls).导入被抽名单();
+        DrawStateProcedures(state, controls).refillPoolList();
         controls.setPoolCountText(DrawStateProcedures::poolCountText(static_cast<int>(pool.size())));
     }
 
@@ -148,7 +148,7 @@ void WorkbookCommandsTest::importMakesItsCallsInOrder() {
     QCOMPARE(f.spreadsheet.log(), expected);
     QCOMPARE(f.controls.busyChanges(), (QList<bool>{true, false}));
     // The reset moved the focus to "开始" and brought it back in place of "结束".
-    QCOMPARE(f.controls.focus(), QStringLiteral("Command3_0"));
+    QCOMPARE(f.controls.focus(), QStringLiteral("startButton"));
     QVERIFY(f.controls.isStartVisible());
     QVERIFY(!f.controls.isStopVisible());
     QVERIFY(!f.controls.isKeepChosen());

@@ -3,7 +3,7 @@
 // --enlarged fills the pool list with sample names and opens the enlarged view on it;
 // --notice shows the export notice.
 
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "state/messages.h"
 #include "workbook/libreoffice_application.h"
 #include "workbook/workbook_path.h"
@@ -37,7 +37,7 @@ int main(int argc, char *argv[]) {
 
     SilentMessages messages;
     lotdraw::LibreOfficeApplication spreadsheet; // never started: nothing here clicks a button
-    lotdraw::Form1 window({messages, spreadsheet, lotdraw::nameListWorkbookPath()});
+    lotdraw::MainWindow window({messages, spreadsheet, lotdraw::nameListWorkbookPath()});
     if (parser.isSet(enlarged)) {
         const QStringList sample{QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("李娜"),
                                  QStringLiteral("刘洋"), QStringLiteral("陈静"), QStringLiteral("杨磊"),

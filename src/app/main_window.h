@@ -28,10 +28,10 @@ class QRadioButton;
 
 namespace lotdraw {
 
-// The program's one window: a fixed form whose controls keep the names, places and fonts they were
-// laid out with (places in twips, 15 twips to a logical pixel). Each user action enters through one
-// of the handlers below; the logic behind them works on the draw state and on FormControls.
-class Form1 final
+// The program's one window: a fixed form whose controls keep the places and fonts they were laid
+// out with (places in twips, 15 twips to a logical pixel). Each user action enters through one of
+// the handlers below; the logic behind them works on the draw state and on FormControls.
+class MainWindow final
     : public QWidget
     , public FormControls {
     Q_OBJECT
@@ -50,28 +50,31 @@ public:
         RandomGenerator &random = systemRandomGenerator();
     };
 
-    explicit Form1(Dependencies dependencies, QWidget *parent = nullptr);
-    ~Form1() override;
-    Q_DISABLE_COPY_MOVE(Form1)
+    explicit MainWindow(Dependencies dependencies, QWidget *parent = nullptr);
+    ~MainWindow() override;
+    Q_DISABLE_COPY_MOVE(MainWindow)
 
     [[nodiscard]] DrawState &drawState() { return m_state; }
     [[nodiscard]] const DrawState &drawState() const { return m_state; }
 
-    // The window's event handlers. A handler of a control array receives the element's index.
-    void Form_Load();
-    void Command1_Click(int index);
-    void Command6_Click(int index);
-    void Text1_Change();
-    void Command3_Click(int index);
-    void Timer1_Timer();
-    void Command2_Click(int index);
-    void Command5_Click(int index);
-    void Command4_Click(int index);
+    // The window's event handlers, one for each thing the operator can do.
+    void onImportClicked();
+    void onEditClicked();
+    void onDrawCountChanged();
+    void onStartClicked();
+    void onStopClicked();
+    void onRollTick();
+    // `list` 0 is the pool list, 1..4 the result lists.
+    void onViewClicked(int list);
+    // `resultList` 1..4.
+    void onExportClicked(int resultList);
+    void onCloseViewClicked();
+    void onExportNoticeClicked();
 
-    // The form-level procedures.
-    void 数据环境还原() { m_procedures.数据环境还原(); }
-    void 导入被抽名单() { m_procedures.导入被抽名单(); }
-    void 抽签函数() { static_cast<void>(m_pass.抽签函数()); }
+    // The procedures on the whole draw state.
+    void resetForNewSeries() { m_procedures.resetForNewSeries(); }
+    void refillPoolList() { m_procedures.refillPoolList(); }
+    void runSelectionPass() { static_cast<void>(m_pass.runSelectionPass()); }
 
     // FormControls
     [[nodiscard]] QString numberText() const override;
@@ -101,13 +104,14 @@ public:
     static const QColor kHighlightColour;
 
 private:
+    void startUp();
     void buildControls();
     void applyStackingOrder();
     void applyTabOrder();
     void connectHandlers();
     void setOptionChosen(QRadioButton *option, bool chosen);
     void centreOnScreen();
-    [[nodiscard]] QListWidget *list1(int index) const;
+    [[nodiscard]] QListWidget *listWidget(int index) const;
 
     Dependencies m_deps;
     DrawState m_state;
@@ -118,30 +122,36 @@ private:
     EnlargedView m_enlargedView{*this};
     ResultExport m_resultExport{{*this, m_deps.messages, m_deps.spreadsheet, m_deps.workbookPath}};
 
-    QTimer *m_timer1 = nullptr;
-    QPushButton *m_command5 = nullptr;
-    QListWidget *m_list2 = nullptr;
-    QGroupBox *m_frame4 = nullptr;
-    QLabel *m_label2 = nullptr;
-    QGroupBox *m_frame3 = nullptr;
-    std::array<QPushButton *, 2> m_command3{};
-    std::array<QRadioButton *, 2> m_option1{};
-    QButtonGroup *m_keepGroup = nullptr;
-    QLineEdit *m_text1 = nullptr;
-    QGroupBox *m_frame2 = nullptr;
-    QPushButton *m_command6 = nullptr;
-    QPushButton *m_command1 = nullptr;
-    QLabel *m_label5 = nullptr;
-    QLabel *m_label4 = nullptr;
-    QGroupBox *m_frame1 = nullptr;
-    QPushButton *m_command4 = nullptr;
-    std::array<QPushButton *, 9> m_command2{};
-    std::array<QListWidget *, 5> m_list1{};
-    QLabel *m_label3 = nullptr;
-    std::array<QLabel *, 10> m_label1{}; // indices 0..4, 7, 8, 9 exist
+    QTimer *m_rollTimer = nullptr;
+    QPushButton *m_closeViewButton = nullptr;
+    QListWidget *m_enlargedList = nullptr;
+    QGroupBox *m_displayFrame = nullptr;
+    QLabel *m_rollingDisplay = nullptr;
+    QGroupBox *m_settingsFrame = nullptr;
+    QPushButton *m_startButton = nullptr;
+    QRadioButton *m_removeOption = nullptr;
+    QRadioButton *m_keepOption = nullptr;
+    QButtonGroup *m_keepChoice = nullptr;
+    QPushButton *m_stopButton = nullptr;
+    QLineEdit *m_drawCountBox = nullptr;
+    QLabel *m_drawCountUnitLabel = nullptr; // beside the number box, kept empty
+    QLabel *m_drawCountLabel = nullptr;
+    QLabel *m_keepChoiceLabel = nullptr;
+    QGroupBox *m_poolSourceFrame = nullptr;
+    QPushButton *m_editButton = nullptr;
+    QPushButton *m_importButton = nullptr;
+    QLabel *m_editLabel = nullptr;
+    QLabel *m_importLabel = nullptr;
+    QGroupBox *m_resultsFrame = nullptr;
+    QPushButton *m_exportNotice = nullptr;
+    std::array<QPushButton *, 5> m_exportButtons{}; // result lists 1..4; [0] unused
+    std::array<QPushButton *, 5> m_viewButtons{};   // [0] the pool list's, 1..4 the result lists'
+    std::array<QListWidget *, 5> m_lists{};         // [0] the pool list, 1..4 the result lists
+    QLabel *m_poolCountLabel = nullptr;
+    std::array<QLabel *, 5> m_headings{}; // over the lists, same indices
 
-    std::vector<ListWidgetLines> m_list1Lines;
-    std::optional<ListWidgetLines> m_list2Lines;
+    std::vector<ListWidgetLines> m_listLines;
+    std::optional<ListWidgetLines> m_enlargedLines;
     int m_busyDepth = 0;
 };
 

@@ -1,4 +1,4 @@
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "support/fake_spreadsheet.h"
 #include "support/recording_messages.h"
 #include "workbook/workbook_commands.h"
@@ -27,7 +27,7 @@ QStringList linesOf(const QListWidget *list) {
 } // namespace
 
 // The window's buttons reach the workbook and results commands.
-class Form1CommandsTest : public QObject {
+class MainWindowCommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -52,81 +52,83 @@ private:
 
     RecordingMessages m_messages;
     FakeSpreadsheetApplication m_spreadsheet;
-    std::unique_ptr<Form1> m_window;
+    std::unique_ptr<MainWindow> m_window;
 };
 
-void Form1CommandsTest::init() {
+void MainWindowCommandsTest::init() {
     m_messages.clear();
     m_spreadsheet = {};
     m_spreadsheet.setWorkbookPath(kPath);
     m_spreadsheet.setSavedColumn(1, 3, {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
-    m_window = std::make_unique<Form1>(Form1::Dependencies{m_messages, m_spreadsheet, kPath});
+    m_window = std::make_unique<MainWindow>(MainWindow::Dependencies{m_messages, m_spreadsheet, kPath});
     m_window->show();
 }
 
-void Form1CommandsTest::cleanup() {
+void MainWindowCommandsTest::cleanup() {
     m_window.reset();
 }
 
-void Form1CommandsTest::importButtonFillsThePool() {
-    QTest::mouseClick(child<QPushButton>("Command1_1"), Qt::LeftButton);
+void MainWindowCommandsTest::importButtonFillsThePool() {
+    QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
 
-    QCOMPARE(linesOf(child<QListWidget>("List1_0")), (QStringList{"甲", "乙", "丙"}));
-    QCOMPARE(child<QLabel>("Label3")->text(), QStringLiteral("3可抽值"));
+    QCOMPARE(linesOf(child<QListWidget>("poolList")), (QStringList{"甲", "乙", "丙"}));
+    QCOMPARE(child<QLabel>("poolCountLabel")->text(), QStringLiteral("3可抽值"));
     QCOMPARE(m_window->drawState().poolCount, 3);
     QCOMPARE(m_messages.shown(), QStringList{});
     // The busy cursor is gone once the handler has ended.
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
-void Form1CommandsTest::editButtonOpensTheWorkbook() {
-    QTest::mouseClick(child<QPushButton>("Command6_0"), Qt::LeftButton);
+void MainWindowCommandsTest::editButtonOpensTheWorkbook() {
+    QTest::mouseClick(child<QPushButton>("editButton"), Qt::LeftButton);
     QVERIFY(m_spreadsheet.log().contains(QStringLiteral("show")));
 
-    QTest::mouseClick(child<QPushButton>("Command1_1"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
     QCOMPARE(m_messages.shown(), QStringList{QString::fromUtf16(kSpreadsheetRunningMessage)});
-    QCOMPARE(child<QListWidget>("List1_0")->count(), 0);
+    QCOMPARE(child<QListWidget>("poolList")->count(), 0);
 }
 
-void Form1CommandsTest::viewButtonsOpenAndCloseTheEnlargedList_data() {
+void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList_data() {
     QTest::addColumn<int>("index");
-    for (int i = 0; i <= 4; ++i) {
-        QTest::addRow("Command2(%d)", i) << i;
+    QTest::newRow("pool") << 0;
+    for (int i = 1; i <= 4; ++i) {
+        QTest::addRow("result list %d", i) << i;
     }
 }
 
-void Form1CommandsTest::viewButtonsOpenAndCloseTheEnlargedList() {
+void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList() {
     QFETCH(int, index);
     const QStringList lines{QStringLiteral("名%1").arg(index), QStringLiteral("又一名")};
     m_window->list(index).append(lines.at(0));
     m_window->list(index).append(lines.at(1));
-    auto *list2 = child<QListWidget>("List2");
-    auto *close = child<QPushButton>("Command5_1");
+    auto *enlarged = child<QListWidget>("enlargedList");
+    auto *close = child<QPushButton>("closeViewButton");
+    const QString button = index == 0 ? QStringLiteral("poolViewButton") : QStringLiteral("viewButton%1").arg(index);
 
-    QTest::mouseClick(child<QPushButton>(qPrintable(QStringLiteral("Command2_%1").arg(index))), Qt::LeftButton);
-    QVERIFY(list2->isVisible());
+    QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
+    QVERIFY(enlarged->isVisible());
     QVERIFY(close->isVisible());
-    QCOMPARE(linesOf(list2), lines);
+    QCOMPARE(linesOf(enlarged), lines);
 
     QTest::mouseClick(close, Qt::LeftButton);
-    QVERIFY(!list2->isVisible());
+    QVERIFY(!enlarged->isVisible());
     QVERIFY(!close->isVisible());
 }
 
-void Form1CommandsTest::exportButtonsWriteTheirColumn_data() {
+void MainWindowCommandsTest::exportButtonsWriteTheirColumn_data() {
     QTest::addColumn<int>("index");
-    for (int i = 5; i <= 8; ++i) {
-        QTest::addRow("Command2(%d)", i) << i;
+    for (int i = 1; i <= 4; ++i) {
+        QTest::addRow("result list %d", i) << i;
     }
 }
 
-void Form1CommandsTest::exportButtonsWriteTheirColumn() {
+void MainWindowCommandsTest::exportButtonsWriteTheirColumn() {
     QFETCH(int, index);
-    m_window->list(index - 4).append(QStringLiteral("中签"));
-    auto *notice = child<QPushButton>("Command4_1");
+    m_window->list(index).append(QStringLiteral("中签"));
+    auto *notice = child<QPushButton>("exportNotice");
 
-    QTest::mouseClick(child<QPushButton>(qPrintable(QStringLiteral("Command2_%1").arg(index))), Qt::LeftButton);
-    QCOMPARE(m_spreadsheet.savedCell(3, index - 3), QStringLiteral("中签"));
+    QTest::mouseClick(child<QPushButton>(qPrintable(QStringLiteral("exportButton%1").arg(index))), Qt::LeftButton);
+    QCOMPARE(m_spreadsheet.savedCell(3, index + 1), QStringLiteral("中签"));
     QVERIFY(notice->isVisible());
     QCOMPARE(notice->text(), QStringLiteral("导出到EXCEL结束！"));
 
@@ -134,5 +136,5 @@ void Form1CommandsTest::exportButtonsWriteTheirColumn() {
     QVERIFY(!notice->isVisible());
 }
 
-QTEST_MAIN(Form1CommandsTest)
-#include "form1_commands_test.moc"
+QTEST_MAIN(MainWindowCommandsTest)
+#include "main_window_commands_test.moc"

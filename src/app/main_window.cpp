@@ -1,0 +1,443 @@
+#include "app/main_window.h"
+
+#include "app/message_box_messages.h"
+#include "skin/fonts.h"
+#include "skin/skin.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+// The icon lives in this static library; its resources must be registered by hand.
+static void initAppResources() {
+    Q_INIT_RESOURCE(lotdraw);
+}
+
+namespace lotdraw {
+namespace {
+
+constexpr QRect twips(int left, int top, int width, int height) {
+    return {left / MainWindow::kTwipsPerPixel, top / MainWindow::kTwipsPerPixel, width / MainWindow::kTwipsPerPixel,
+            height / MainWindow::kTwipsPerPixel};
+}
+
+// Fonts are asked for by their Windows names; skin/fonts.cpp maps them onto installed CJK faces
+// that cover the GB2312 repertoire.
+QFont songti(qreal points, bool bold) {
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QFont lishu(qreal points, bool bold) {
+    QFont font(QStringLiteral("隶书"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+template<typename Widget>
+Widget *place(Widget *widget, const char *name, QRect geometry, const QFont &font) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    widget->setFont(font);
+    return widget;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption, QRect geometry, const QFont &font) {
+    auto *widget = place(new QPushButton(caption, parent), name, geometry, font);
+    widget->setAutoDefault(false);
+    return widget;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &caption, QRect geometry, const QFont &font,
+              Qt::Alignment alignment) {
+    auto *widget = place(new QLabel(caption, parent), name, geometry, font);
+    widget->setAlignment(alignment);
+    widget->setWordWrap(true);
+    return widget;
+}
+
+QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, QRect geometry) {
+    return place(new QGroupBox(caption, parent), name, geometry, songti(12, true));
+}
+
+QListWidget *listBox(QWidget *parent, const char *name, QRect geometry, const QFont &font) {
+    auto *widget = place(new QListWidget(parent), name, geometry, font);
+    widget->setUniformItemSizes(true);
+    return widget;
+}
+
+// Earlier entries lie in front of later ones.
+void stackFrontToBack(std::initializer_list<QWidget *> frontToBack) {
+    for (auto it = std::rbegin(frontToBack); it != std::rend(frontToBack); ++it) {
+        (*it)->raise();
+    }
+}
+
+constexpr Qt::Alignment kCentred = Qt::AlignCenter;
+constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
+
+} // namespace
+
+const QColor MainWindow::kHighlightColour{255, 192, 255};
+
+MainWindow::MainWindow(Dependencies dependencies, QWidget *parent)
+    : QWidget(parent)
+    , m_deps(dependencies) {
+    initAppResources();
+    installFontSubstitutes();
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(QStringLiteral("现场抽签V1.1"));
+    setWindowIcon(QIcon(QStringLiteral(":/app/icons/lotdraw.png")));
+    setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+
+    buildControls();
+    applyStackingOrder();
+    applyTabOrder();
+    connectHandlers();
+    centreOnScreen();
+    startUp();
+}
+
+MainWindow::~MainWindow() {
+    while (m_busyDepth > 0) {
+        setBusy(false);
+    }
+}
+
+void MainWindow::buildControls() {
+    m_rollTimer = new QTimer(this);
+    m_rollTimer->setObjectName(QStringLiteral("rollTimer"));
+
+    m_closeViewButton =
+        button(this, "closeViewButton", QStringLiteral("关闭"), twips(11640, 5760, 1215, 615), songti(14.25, true));
+    m_closeViewButton->hide();
+    m_enlargedList = listBox(this, "enlargedList", twips(120, 120, 12975, 6540), songti(36, false));
+    // The enlarged list flows its lines in three side-by-side columns and scrolls sideways, so an
+    // audience sees three times as many names at this size.
+    m_enlargedList->setFlow(QListView::TopToBottom);
+    m_enlargedList->setWrapping(true);
+    m_enlargedList->setResizeMode(QListView::Adjust);
+    // A column a third of the whole width, rounded up: the viewport inside the frame is a little
+    // narrower, so a fourth column never peeks in at the right edge.
+    m_enlargedList->setGridSize(
+        QSize((m_enlargedList->width() + 2) / 3, QFontMetrics(m_enlargedList->font()).height() + 4));
+    m_enlargedList->hide();
+
+    m_displayFrame = frame(this, "displayFrame", QStringLiteral("随机抽取显示窗口："), twips(8520, 120, 4575, 2175));
+    m_rollingDisplay =
+        label(m_displayFrame, "rollingDisplay", QString(), twips(240, 600, 3735, 975), songti(42, true), kCentred);
+    m_rollingDisplay->setWordWrap(false);
+
+    m_settingsFrame = frame(this, "settingsFrame", QStringLiteral("抽取设置："), twips(3720, 120, 4695, 2175));
+    m_startButton =
+        button(m_settingsFrame, "startButton", QStringLiteral("开始"), twips(3240, 720, 1095, 855), songti(12, true));
+    m_removeOption = place(new QRadioButton(QStringLiteral("否"), m_settingsFrame), "removeOption",
+                           twips(2160, 1320, 495, 375), songti(12, true));
+    m_keepOption = place(new QRadioButton(QStringLiteral("是"), m_settingsFrame), "keepOption",
+                         twips(1320, 1320, 495, 375), songti(12, true));
+    m_keepChoice = new QButtonGroup(this);
+    m_keepChoice->addButton(m_keepOption);
+    m_keepChoice->addButton(m_removeOption);
+    m_keepOption->setChecked(true);
+    m_stopButton =
+        button(m_settingsFrame, "stopButton", QStringLiteral("结束"), twips(3240, 720, 1095, 855), songti(12, true));
+    m_drawCountBox =
+        place(new QLineEdit(m_settingsFrame), "drawCountBox", twips(1560, 600, 975, 375), songti(12, true));
+    m_drawCountUnitLabel =
+        label(m_settingsFrame, "drawCountUnitLabel", QString(), twips(2640, 660, 285, 255), songti(12, false), kLeft);
+    m_drawCountLabel = label(m_settingsFrame, "drawCountLabel", QStringLiteral("抽取值："), twips(120, 660, 1335, 255),
+                             songti(12, false), kCentred);
+    m_keepChoiceLabel = label(m_settingsFrame, "keepChoiceLabel", QStringLiteral("抽取后是否保留"),
+                              twips(120, 1320, 975, 495), songti(12, false), kCentred);
+
+    m_poolSourceFrame = frame(this, "poolSourceFrame", QStringLiteral("抽签对象设置："), twips(120, 120, 3495, 2175));
+    m_editButton = button(m_poolSourceFrame, "editButton", QStringLiteral("打开EXCEL"), twips(1800, 1080, 1455, 495),
+                          songti(12, true));
+    m_importButton = button(m_poolSourceFrame, "importButton", QStringLiteral("确定"), twips(1800, 360, 1455, 495),
+                            songti(15, true));
+    m_editLabel = label(m_poolSourceFrame, "editLabel", QStringLiteral("编辑抽签对象"), twips(120, 1200, 1695, 375),
+                        songti(12, true), kLeft);
+    m_importLabel = label(m_poolSourceFrame, "importLabel", QStringLiteral("导入抽签对象"), twips(120, 480, 1695, 375),
+                          songti(12, true), kLeft);
+
+    m_resultsFrame = frame(this, "resultsFrame", QStringLiteral("抽签结果显示："), twips(120, 2400, 12975, 4215));
+    m_exportNotice = button(m_resultsFrame, "exportNotice", QStringLiteral("导出到EXCEL结束！"),
+                            twips(2040, 0, 8295, 1455), lishu(36, true));
+    m_exportNotice->hide();
+    // Five columns 2520 twips apart: a heading over a list, and the buttons under it. A result
+    // list's "导出" lies 1320 twips right of its "查看".
+    constexpr int kColumnStep = 2520;
+    for (int i = FormControls::kLastResultList; i >= FormControls::kFirstResultList; --i) {
+        const auto at = static_cast<std::size_t>(i);
+        m_exportButtons[at] =
+            button(m_resultsFrame, qPrintable(QStringLiteral("exportButton%1").arg(i)), QStringLiteral("导出"),
+                   twips(120 + i * kColumnStep + 1320, 3600, 975, 375), songti(12, true));
+    }
+    static constexpr std::array<int, 5> kViewButtonWidth{855, 975, 1095, 1095, 1095};
+    for (int i = FormControls::kLastResultList; i >= FormControls::kPoolList; --i) {
+        const auto at = static_cast<std::size_t>(i);
+        const bool pool = i == FormControls::kPoolList;
+        const QString name = pool ? QStringLiteral("poolViewButton") : QStringLiteral("viewButton%1").arg(i);
+        // The pool's "详情" stands right of the pool count label, not at its column's left edge.
+        const int left = pool ? 1560 : 120 + i * kColumnStep;
+        m_viewButtons[at] =
+            button(m_resultsFrame, qPrintable(name), pool ? QStringLiteral("详情") : QStringLiteral("查看"),
+                   twips(left, 3600, kViewButtonWidth[at], 375), songti(12, true));
+    }
+    for (int i = FormControls::kPoolList; i <= FormControls::kLastResultList; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const QString name =
+            i == FormControls::kPoolList ? QStringLiteral("poolList") : QStringLiteral("resultList%1").arg(i);
+        m_lists[at] =
+            listBox(m_resultsFrame, qPrintable(name), twips(120 + i * kColumnStep, 840, 2295, 2670), songti(12, false));
+    }
+    m_poolCountLabel =
+        label(m_resultsFrame, "poolCountLabel", QString(), twips(120, 3675, 1455, 375), songti(12, true), kCentred);
+    QPalette red = m_poolCountLabel->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    m_poolCountLabel->setPalette(red);
+    m_poolCountLabel->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    for (int i = FormControls::kPoolList; i <= FormControls::kLastResultList; ++i) {
+        const bool pool = i == FormControls::kPoolList;
+        const QString name = pool ? QStringLiteral("poolHeading") : QStringLiteral("resultHeading%1").arg(i);
+        const QString caption = pool ? QStringLiteral("被抽名单：") : DrawStateProcedures::headingFor(i);
+        m_headings[static_cast<std::size_t>(i)] =
+            label(m_resultsFrame, qPrintable(name), caption, twips(120 + i * kColumnStep, 480, 2295, 375),
+                  songti(12, true), kCentred);
+    }
+
+    m_listLines.reserve(m_lists.size());
+    for (QListWidget *widget : m_lists) {
+        m_listLines.emplace_back(*widget);
+    }
+    m_enlargedLines.emplace(*m_enlargedList);
+}
+
+void MainWindow::applyStackingOrder() {
+    stackFrontToBack(
+        {m_closeViewButton, m_enlargedList, m_displayFrame, m_settingsFrame, m_poolSourceFrame, m_resultsFrame});
+    stackFrontToBack({m_startButton, m_removeOption, m_keepOption, m_stopButton, m_drawCountBox, m_drawCountUnitLabel,
+                      m_drawCountLabel, m_keepChoiceLabel});
+    stackFrontToBack({m_editButton, m_importButton, m_editLabel, m_importLabel});
+    stackFrontToBack({m_exportNotice,   m_exportButtons[4], m_exportButtons[3], m_exportButtons[2], m_exportButtons[1],
+                      m_viewButtons[4], m_viewButtons[3],   m_viewButtons[2],   m_viewButtons[1],   m_viewButtons[0],
+                      m_lists[0],       m_lists[1],         m_lists[2],         m_lists[3],         m_lists[4],
+                      m_poolCountLabel, m_headings[0],      m_headings[1],      m_headings[2],      m_headings[3],
+                      m_headings[4]});
+}
+
+void MainWindow::applyTabOrder() {
+    // Frames and labels hold places in the order too but never take the focus; these are the
+    // controls that can, first to last.
+    const std::array<QWidget *, 24> order{
+        m_lists[4],         m_lists[3],         m_lists[2],       m_lists[1],         m_lists[0],
+        m_importButton,     m_drawCountBox,     m_viewButtons[0], m_viewButtons[1],   m_viewButtons[2],
+        m_viewButtons[3],   m_viewButtons[4],   m_stopButton,     m_exportButtons[1], m_exportButtons[2],
+        m_exportButtons[3], m_exportButtons[4], m_keepOption,     m_removeOption,     m_exportNotice,
+        m_enlargedList,     m_closeViewButton,  m_startButton,    m_editButton};
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+void MainWindow::connectHandlers() {
+    connect(m_importButton, &QPushButton::clicked, this, &MainWindow::onImportClicked);
+    connect(m_editButton, &QPushButton::clicked, this, &MainWindow::onEditClicked);
+    connect(m_drawCountBox, &QLineEdit::textChanged, this, &MainWindow::onDrawCountChanged);
+    connect(m_startButton, &QPushButton::clicked, this, &MainWindow::onStartClicked);
+    connect(m_stopButton, &QPushButton::clicked, this, &MainWindow::onStopClicked);
+    connect(m_rollTimer, &QTimer::timeout, this, &MainWindow::onRollTick);
+    for (int i = FormControls::kPoolList; i <= FormControls::kLastResultList; ++i) {
+        connect(m_viewButtons[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { onViewClicked(i); });
+    }
+    for (int i = FormControls::kFirstResultList; i <= FormControls::kLastResultList; ++i) {
+        connect(m_exportButtons[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { onExportClicked(i); });
+    }
+    connect(m_closeViewButton, &QPushButton::clicked, this, &MainWindow::onCloseViewClicked);
+    connect(m_exportNotice, &QPushButton::clicked, this, &MainWindow::onExportNoticeClicked);
+}
+
+void MainWindow::centreOnScreen() {
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+// Start-up: clear the skip flag, then dress the window. Whatever the skin layer meets, the window
+// opens, so its result is not looked at.
+void MainWindow::startUp() {
+    m_state.skipTick = 0;
+    static_cast<void>(attachSkin());
+}
+
+void MainWindow::onImportClicked() {
+    m_workbookCommands.importPool();
+}
+
+void MainWindow::onEditClicked() {
+    m_workbookCommands.openForEditing();
+}
+
+void MainWindow::onDrawCountChanged() {
+    m_drawControl.onDrawCountChanged();
+}
+
+void MainWindow::onStartClicked() {
+    m_drawControl.onStartClicked();
+}
+
+void MainWindow::onStopClicked() {
+    m_drawControl.onStopClicked();
+}
+
+void MainWindow::onRollTick() {
+    m_drawControl.onRollTick();
+}
+
+void MainWindow::onViewClicked(int list) {
+    m_enlargedView.open(list);
+}
+
+void MainWindow::onExportClicked(int resultList) {
+    m_resultExport.exportList(resultList);
+}
+
+void MainWindow::onCloseViewClicked() {
+    m_enlargedView.close();
+}
+
+void MainWindow::onExportNoticeClicked() {
+    m_resultExport.dismissNotice();
+}
+
+// --- FormControls over the real widgets ---------------------------------------------------------
+
+QString MainWindow::numberText() const {
+    return m_drawCountBox->text();
+}
+
+void MainWindow::setNumberText(const QString &text) {
+    m_drawCountBox->setText(text);
+}
+
+bool MainWindow::isKeepChosen() const {
+    return m_keepOption->isChecked();
+}
+
+bool MainWindow::isRemoveChosen() const {
+    return m_removeOption->isChecked();
+}
+
+void MainWindow::setKeepChosen(bool chosen) {
+    setOptionChosen(m_keepOption, chosen);
+}
+
+void MainWindow::setRemoveChosen(bool chosen) {
+    setOptionChosen(m_removeOption, chosen);
+}
+
+void MainWindow::setOptionChosen(QRadioButton *option, bool chosen) {
+    // An exclusive group never lets its last chosen button go; lift the rule for the moment so the
+    // pair can show "neither chosen".
+    m_keepChoice->setExclusive(false);
+    option->setChecked(chosen);
+    m_keepChoice->setExclusive(true);
+}
+
+void MainWindow::setStartVisible(bool visible) {
+    m_startButton->setVisible(visible);
+}
+
+void MainWindow::setStopVisible(bool visible) {
+    m_stopButton->setVisible(visible);
+}
+
+void MainWindow::focusStart() {
+    m_startButton->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::focusStop() {
+    m_stopButton->setFocus(Qt::OtherFocusReason);
+}
+
+int MainWindow::timerInterval() const {
+    return m_rollTimer->isActive() ? m_rollTimer->interval() : kStoppedInterval;
+}
+
+void MainWindow::setTimerInterval(int milliseconds) {
+    if (milliseconds <= 0) {
+        m_rollTimer->stop();
+        return;
+    }
+    m_rollTimer->start(milliseconds);
+}
+
+void MainWindow::setRollingText(const QString &text) {
+    m_rollingDisplay->setText(text);
+}
+
+QListWidget *MainWindow::listWidget(int index) const {
+    return m_lists.at(static_cast<std::size_t>(index));
+}
+
+ListLines &MainWindow::list(int index) {
+    return m_listLines.at(static_cast<std::size_t>(index));
+}
+
+void MainWindow::setHeading(int index, const QString &text) {
+    m_headings.at(static_cast<std::size_t>(index))->setText(text);
+}
+
+void MainWindow::setResultHighlighted(int index, bool on) {
+    // A style sheet rather than the palette: once the skin's sheet is active, a sheet is what the
+    // list's background reliably follows.
+    listWidget(index)->setStyleSheet(on ? QStringLiteral("QListWidget { background-color: rgb(%1, %2, %3); }")
+                                              .arg(kHighlightColour.red())
+                                              .arg(kHighlightColour.green())
+                                              .arg(kHighlightColour.blue())
+                                        : QString());
+}
+
+void MainWindow::setPoolCountText(const QString &text) {
+    m_poolCountLabel->setText(text);
+}
+
+ListLines &MainWindow::enlargedList() {
+    return *m_enlargedLines;
+}
+
+void MainWindow::setEnlargedListVisible(bool visible) {
+    m_enlargedList->setVisible(visible);
+}
+
+void MainWindow::setEnlargedCloseVisible(bool visible) {
+    m_closeViewButton->setVisible(visible);
+}
+
+void MainWindow::setExportNoticeVisible(bool visible) {
+    m_exportNotice->setVisible(visible);
+}
+
+void MainWindow::setBusy(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++m_busyDepth;
+    } else if (m_busyDepth > 0) {
+        QApplication::restoreOverrideCursor();
+        --m_busyDepth;
+    }
+}
+
+} // namespace lotdraw
