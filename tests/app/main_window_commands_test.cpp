@@ -109,6 +109,9 @@ void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList() {
     QVERIFY(enlarged->isVisible());
     QVERIFY(close->isVisible());
     QCOMPARE(linesOf(enlarged), lines);
+    // A snapshot: a line added to the source later shows only at the next opening.
+    m_window->list(index).append(QStringLiteral("后来"));
+    QCOMPARE(linesOf(enlarged), lines);
 
     QTest::mouseClick(close, Qt::LeftButton);
     QVERIFY(!enlarged->isVisible());

@@ -32,7 +32,6 @@ private slots:
     void openCopiesTheSource();
     void openingTwiceShowsTheLinesOnce();
     void openingAnotherListReplacesTheLines();
-    void theViewIsASnapshot();
     void closeHidesAndKeepsTheLines();
 };
 
@@ -88,17 +87,6 @@ void EnlargedViewTest::openingAnotherListReplacesTheLines() {
     view.open(2);
 
     QCOMPARE(controls.enlargedLines(), QStringList{QStringLiteral("甲")});
-}
-
-void EnlargedViewTest::theViewIsASnapshot() {
-    FakeFormControls controls;
-    fill(controls.list(1), numbered(2));
-    EnlargedView view(controls);
-    view.open(1);
-
-    controls.list(1).append(QStringLiteral("后来"));
-
-    QCOMPARE(controls.enlargedLines(), numbered(2));
 }
 
 void EnlargedViewTest::closeHidesAndKeepsTheLines() {
