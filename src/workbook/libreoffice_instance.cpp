@@ -72,7 +72,7 @@ css::uno::Sequence<css::beans::PropertyValue> properties(std::initializer_list<c
 
 } // namespace
 
-LibreOfficeInstance::LibreOfficeInstance(const LibreOfficeOptions &options)
+LibreOfficeInstance::LibreOfficeInstance(const LibreOfficeOptions &options, OfficeStartAbort *startAbort)
     : m_options(options)
     , m_profile(options.profileFolder) {
     m_lock = std::make_unique<AutomationLock>(m_profile.folder());
@@ -95,10 +95,11 @@ LibreOfficeInstance::LibreOfficeInstance(const LibreOfficeOptions &options)
                     QStringLiteral("--norestore"), QStringLiteral("--nodefault"),
                     QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(m_pipeName)},
         officeEnvironment(true));
-    m_watchdog = std::make_unique<CallWatchdog>([this, pid = m_process->pid()]() noexcept {
-        ::kill(-pid, SIGKILL);
+    m_watchdog = std::make_unique<CallWatchdog>([this]() noexcept {
+        m_process->killGroup();
         onWatchdogExpiry();
     });
+    const OfficeStartAbort::Scope abortable(startAbort, [this] { abort(); });
     connect(m_pipeName);
 }
 
@@ -123,6 +124,9 @@ void LibreOfficeInstance::connect(const QString &pipeName) {
             try {
                 connection = connector->connect(uno::toOUString(QStringLiteral("pipe,name=") + pipeName));
             } catch (const css::connection::NoConnectException &) {
+                if (m_cancelled) {
+                    throw SpreadsheetCancelled();
+                }
                 if (m_watchdog->expired() || std::chrono::steady_clock::now() >= deadline) {
                     throw SpreadsheetError(office_messages::cannotStart(QStringLiteral("启动超时")));
                 }
@@ -148,6 +152,9 @@ void LibreOfficeInstance::connect(const QString &pipeName) {
         disposeBridge();
         m_process->kill();
         removeLeftovers();
+        if (m_cancelled) {
+            throw SpreadsheetCancelled();
+        }
         throw SpreadsheetError(office_messages::cannotStart(reason));
     } catch (const SpreadsheetError &) {
         disposeBridge();
@@ -178,10 +185,16 @@ void LibreOfficeInstance::failDead() {
     const QString message = m_watchdog->expired() ? office_messages::notResponding() : office_messages::crashed();
     m_failed = true;
     endOffice(false);
+    if (m_cancelled) {
+        throw SpreadsheetCancelled();
+    }
     throw SpreadsheetError(message);
 }
 
 void LibreOfficeInstance::ensureUsable() const {
+    if (m_cancelled) {
+        throw SpreadsheetCancelled();
+    }
     if (m_ended || m_handedOver) {
         throw SpreadsheetError(office_messages::alreadyEnded());
     }
@@ -591,11 +604,18 @@ void LibreOfficeInstance::setVisible(bool visible) {
     m_handedOver = true;
 }
 
+void LibreOfficeInstance::abort() noexcept {
+    // The flag first: every failure the kill causes from here on reads as the operator's stop.
+    m_cancelled = true;
+    m_process->killGroup();
+    onWatchdogExpiry();
+}
+
 void LibreOfficeInstance::endOffice(bool graceful) noexcept {
     if (m_ended) {
         return;
     }
-    if (graceful && !m_failed) {
+    if (graceful && !m_failed && !m_cancelled) {
         try {
             closeDocuments();
             if (!m_ended) {
@@ -612,7 +632,7 @@ void LibreOfficeInstance::endOffice(bool graceful) noexcept {
     disposeBridge();
     m_workbooks.clear();
     m_block = {};
-    const bool exited = graceful && !m_failed && m_process->waitForExit(m_options.exitTimeout);
+    const bool exited = graceful && !m_failed && !m_cancelled && m_process->waitForExit(m_options.exitTimeout);
     if (!exited) {
         m_process->kill();
     }

@@ -128,12 +128,13 @@ OfficeProcess::OfficeProcess(const QString &program, const QStringList &argument
 }
 
 OfficeProcess::~OfficeProcess() {
-    if (!m_exited) {
+    if (!hasExited()) {
         kill();
     }
 }
 
 bool OfficeProcess::hasExited() {
+    const std::lock_guard lock(m_reapMutex);
     if (m_exited) {
         return true;
     }
@@ -157,19 +158,25 @@ bool OfficeProcess::waitForExit(std::chrono::milliseconds timeout) {
 }
 
 void OfficeProcess::killGroup() const noexcept {
+    const std::lock_guard lock(m_reapMutex);
     if (m_pid > 0 && !m_exited) {
         ::kill(-m_pid, SIGKILL);
     }
 }
 
 void OfficeProcess::kill() {
-    if (m_exited) {
+    if (hasExited()) {
         return;
     }
     killGroup();
     // SIGKILL cannot be refused; a process in uninterruptible sleep may take a moment.
     if (!waitForExit(5s)) {
-        ::kill(m_pid, SIGKILL);
+        {
+            const std::lock_guard lock(m_reapMutex);
+            if (!m_exited) {
+                ::kill(m_pid, SIGKILL);
+            }
+        }
         waitForExit(5s);
     }
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <mutex>
 #include <sys/types.h>
 
 namespace lotdraw {
@@ -26,14 +27,16 @@ public:
     [[nodiscard]] bool hasExited();
     // Waits until the launcher has exited, at most `timeout`; true when it has.
     bool waitForExit(std::chrono::milliseconds timeout);
-    // Sends SIGKILL to the whole process group. Safe from any thread while the process has not been
-    // reaped; it does not wait.
+    // Sends SIGKILL to the whole process group, unless the launcher has been reaped (its id may
+    // belong to another process by then). Safe from any thread; it does not wait.
     void killGroup() const noexcept;
     // Kills the group and waits (boundedly) until the launcher is reaped.
     void kill();
 
 private:
     pid_t m_pid = -1;
+    // Reaping and killing take turns, so that a kill never reaches a process id used again.
+    mutable std::mutex m_reapMutex;
     bool m_exited = false;
 };
 
