@@ -108,11 +108,7 @@ MainWindow::MainWindow(Dependencies dependencies, QWidget *parent)
     startUp();
 }
 
-MainWindow::~MainWindow() {
-    while (m_busyDepth > 0) {
-        setBusy(false);
-    }
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls() {
     m_rollTimer = new QTimer(this);
@@ -431,13 +427,7 @@ void MainWindow::setExportNoticeVisible(bool visible) {
 }
 
 void MainWindow::setBusy(bool busy) {
-    if (busy) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        ++m_busyDepth;
-    } else if (m_busyDepth > 0) {
-        QApplication::restoreOverrideCursor();
-        --m_busyDepth;
-    }
+    m_officeProgress.setBusy(busy);
 }
 
 } // namespace lotdraw

@@ -18,8 +18,9 @@ struct LibreOfficeOptions {
     // The private profile of the hidden automation instances; empty means
     // <generic cache folder>/lotdraw/office-profile.
     QString profileFolder;
-    // From starting the process until the office answers.
-    std::chrono::milliseconds startTimeout{10000};
+    // From starting the process until the office answers. A first start after boot on an old PC
+    // with a spinning disk takes tens of seconds; the operator can stop the wait sooner.
+    std::chrono::milliseconds startTimeout{120000};
     // One cell, close or terminate call.
     std::chrono::milliseconds callTimeout{5000};
     // Loading or storing a workbook.
