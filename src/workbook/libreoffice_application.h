@@ -27,6 +27,8 @@ struct LibreOfficeOptions {
     std::chrono::milliseconds fileTimeout{10000};
     // From telling the office to end until its process has exited.
     std::chrono::milliseconds exitTimeout{5000};
+    // From starting the user's visible office until it holds the workbook open.
+    std::chrono::milliseconds handOverTimeout{60000};
 };
 
 // Lets another thread stop an office while it starts: the instance being started puts its abort

@@ -4,6 +4,7 @@
 #include "workbook/atomic_file.h"
 #include "workbook/call_watchdog.h"
 #include "workbook/cell_text.h"
+#include "workbook/office_handover.h"
 #include "workbook/office_messages.h"
 #include "workbook/office_process.h"
 #include "workbook/uno_support.h"
@@ -599,9 +600,25 @@ void LibreOfficeInstance::setVisible(bool visible) {
     // A hidden office can never show a window, and the user's window belongs on the user's own
     // profile: end ours first (which also frees the workbook's lock), then start theirs.
     endOffice(true);
-    startDetached(m_options.programFolder + QStringLiteral("/soffice"),
-                  QStringList{QStringLiteral("--norestore"), QStringLiteral("--calc"), path}, officeEnvironment(false));
-    m_handedOver = true;
+    const pid_t group = startDetached(m_options.programFolder + QStringLiteral("/soffice"),
+                                      QStringList{QStringLiteral("--norestore"), QStringLiteral("--calc"), path},
+                                      officeEnvironment(false));
+    // Until it holds the workbook, the new office is still ours to watch: one that dies on the way
+    // (a broken profile, say) would otherwise leave the operator waiting for a window that never comes.
+    switch (waitForHandOver(group, path, m_options.handOverTimeout, m_cancelled)) {
+        case HandOverResult::HeldOpen:
+            m_handedOver = true;
+            return;
+        case HandOverResult::Ended:
+            throw SpreadsheetError(office_messages::windowEnded(path));
+        case HandOverResult::TimedOut:
+            endProcessGroup(group);
+            throw SpreadsheetError(office_messages::windowTimedOut(
+                path, static_cast<int>(std::chrono::ceil<std::chrono::seconds>(m_options.handOverTimeout).count())));
+        case HandOverResult::Cancelled:
+            endProcessGroup(group);
+            throw SpreadsheetCancelled();
+    }
 }
 
 void LibreOfficeInstance::abort() noexcept {

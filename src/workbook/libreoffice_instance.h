@@ -50,10 +50,13 @@ public:
     void quit() override;
     void closeWorkbooks() override;
     // Ends this hidden office and opens the workbook in a normal Calc window on the user's own
-    // profile, detached from this program.
+    // profile, detached from this program. Returns once that office holds the workbook open; when
+    // it ends without doing so, or has not done so within the hand-over limit, it fails (and an
+    // office still running then is ended).
     void setVisible(bool visible) override;
     void newWorkbook(const QString &path) override;
-    // Kills the office and frees the call that waits on it.
+    // Kills the office (or the user's office still starting in setVisible) and frees the call
+    // that waits on it.
     void abort() noexcept override;
 
     // The launcher's process id (the id of its process group too).

@@ -181,7 +181,7 @@ void OfficeProcess::kill() {
     }
 }
 
-void startDetached(const QString &program, const QStringList &arguments, const QStringList &environment) {
+pid_t startDetached(const QString &program, const QStringList &arguments, const QStringList &environment) {
     const QFileInfo info(program);
     if (!info.isFile() || !info.isExecutable()) {
         throw SpreadsheetError(office_messages::cannotShow(QStringLiteral("找不到 %1").arg(program)));
@@ -226,6 +226,8 @@ void startDetached(const QString &program, const QStringList &arguments, const Q
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         throw SpreadsheetError(office_messages::cannotShow(QStringLiteral("无法创建进程")));
     }
+    // The middle child led the new session; its id stays the id of the session and the group.
+    return middle;
 }
 
 QStringList officeEnvironment(bool forceCLocale) {

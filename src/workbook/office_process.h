@@ -41,8 +41,9 @@ private:
 };
 
 // Starts `program` fully detached: in a session of its own and no child of ours, so that it lives
-// on after this program and is never our zombie. Throws SpreadsheetError when it cannot be started.
-void startDetached(const QString &program, const QStringList &arguments, const QStringList &environment);
+// on after this program and is never our zombie. Returns the id of its session and process group,
+// which everything it starts shares. Throws SpreadsheetError when it cannot be started.
+pid_t startDetached(const QString &program, const QStringList &arguments, const QStringList &environment);
 
 // The process environment with a UTF-8 character type, which soffice needs to open files whose
 // names are not ASCII. `forceCLocale` replaces every locale setting with C.UTF-8 instead.
