@@ -78,6 +78,8 @@ private slots:
     void officeKilledBetweenCallsFails();
     void frozenOfficeFailsWithinTheBound_data();
     void frozenOfficeFailsWithinTheBound();
+    void cancelEndsTheOfficeAtOnce_data();
+    void cancelEndsTheOfficeAtOnce();
     void quitThenCloseEndsTheOffice();
     void droppingTheInstanceEndsTheOffice();
     void onlyOneAutomationInstanceAtATime();
@@ -569,6 +571,86 @@ void LibreOfficeApplicationTest::frozenOfficeFailsWithinTheBound() {
     // The frozen office is gone at once, not only when the instance is dropped.
     QTRY_VERIFY_WITH_TIMEOUT(ourOffices().empty(), 2000);
     QCOMPARE(fileBytes(file), before);
+}
+
+void LibreOfficeApplicationTest::cancelEndsTheOfficeAtOnce_data() {
+    QTest::addColumn<QString>("step");
+    QTest::newRow("start") << "start";
+    QTest::newRow("open") << "open";
+    QTest::newRow("cell write") << "write";
+}
+
+void LibreOfficeApplicationTest::cancelEndsTheOfficeAtOnce() {
+    // The office freezes at the step; the operator cancels from the window's thread.
+    QFETCH(QString, step);
+    const QString file = path(QStringLiteral("导入名单.xls"));
+    writeWorkbook(file, {QStringLiteral("甲")});
+    const QByteArray before = fileBytes(file);
+    LibreOfficeApplication app(options());
+    std::unique_ptr<SpreadsheetInstance> instance;
+    if (step != QStringLiteral("start")) {
+        instance = app.create();
+        if (step == QStringLiteral("write")) {
+            instance->openWorkbook(file);
+        }
+        QCOMPARE(ourOffices().size(), std::size_t(1));
+        ::kill(ourOffices().front(), SIGSTOP);
+    }
+
+    QElapsedTimer sinceCancel;
+    std::thread operatorAtTheWindow([&] {
+        if (step == QStringLiteral("start")) {
+            // The launcher is our child; stop its whole group before the office can answer, but
+            // only once it runs the office: stopped before its exec, it would stop us too.
+            const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+            for (int i = 0; i < 5000; ++i) {
+                const std::vector<pid_t> children = childProcesses(::getpid());
+                const QString image = children.empty()
+                                          ? self
+                                          : QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(children.front()));
+                if (!image.isEmpty() && image != self) {
+                    ::kill(-children.front(), SIGSTOP);
+                    break;
+                }
+                std::this_thread::sleep_for(1ms);
+            }
+        }
+        std::this_thread::sleep_for(300ms);
+        sinceCancel.start();
+        if (step == QStringLiteral("start")) {
+            app.abortCreate();
+        } else {
+            instance->abort();
+        }
+    });
+    bool cancelled = false;
+    try {
+        if (step == QStringLiteral("start")) {
+            instance = app.create();
+        } else if (step == QStringLiteral("open")) {
+            instance->openWorkbook(file);
+        } else {
+            instance->setCell(3, 1, QStringLiteral("乙"));
+        }
+    } catch (const SpreadsheetCancelled &) {
+        cancelled = true;
+    }
+    const qint64 elapsed = sinceCancel.elapsed();
+    operatorAtTheWindow.join();
+
+    QVERIFY(cancelled);
+    // Well inside every limit of the office layer.
+    QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+    QTRY_VERIFY_WITH_TIMEOUT(ourOffices().empty(), 2000);
+    QCOMPARE(fileBytes(file), before);
+    // Nothing more is asked of a cancelled office, and the next one starts as usual.
+    if (instance) {
+        QVERIFY_THROWS_EXCEPTION(SpreadsheetCancelled, (void)instance->cell(3, 1));
+        instance.reset();
+    }
+    const auto next = app.create();
+    next->openWorkbook(file);
+    QCOMPARE(next->cell(3, 1), QStringLiteral("甲"));
 }
 
 void LibreOfficeApplicationTest::quitThenCloseEndsTheOffice() {
