@@ -3,6 +3,7 @@
 #include "app/message_box_messages.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -17,10 +18,14 @@ ProgressDialog::ProgressDialog(QWidget *parent)
     setWindowTitle(QString::fromUtf16(kProgramName));
     // Only the window it stands for waits; a message that comes up meanwhile can still be answered.
     setWindowModality(Qt::WindowModal);
+    // The face and size of the main window's own texts.
+    QFont font(QStringLiteral("宋体"));
+    font.setPointSizeF(12);
+    setFont(font);
 
     m_text = new QLabel(this);
     m_text->setObjectName(QStringLiteral("progressText"));
-    m_text->setMinimumWidth(360);
+    m_text->setMinimumWidth(400);
     m_text->setWordWrap(true);
 
     // No end is known in advance: the bar only shows that the program is alive.
@@ -34,6 +39,7 @@ ProgressDialog::ProgressDialog(QWidget *parent)
     // Keys meant for the main window must not land on it: only a deliberate click (or Esc) stops.
     m_cancelButton->setFocusPolicy(Qt::NoFocus);
     m_cancelButton->setAutoDefault(false);
+    m_cancelButton->setMinimumSize(96, 32);
     connect(m_cancelButton, &QPushButton::clicked, this, &ProgressDialog::cancelRequested);
 
     auto *buttons = new QHBoxLayout;
