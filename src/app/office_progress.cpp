@@ -179,11 +179,14 @@ void OfficeProgress::onCancelRequested() {
 }
 
 bool OfficeProgress::isGuarded(QObject *object) const {
-    if (const auto *widget = qobject_cast<const QWidget *>(object)) {
-        return widget->window() == m_window;
-    }
-    if (const auto *window = qobject_cast<const QWindow *>(object)) {
-        return window == m_window->windowHandle();
+    // A shortcut or an action belongs to the window of the widget it hangs on.
+    for (const QObject *each = object; each != nullptr; each = each->parent()) {
+        if (const auto *widget = qobject_cast<const QWidget *>(each)) {
+            return widget->window() == m_window;
+        }
+        if (const auto *window = qobject_cast<const QWindow *>(each)) {
+            return window == m_window->windowHandle();
+        }
     }
     return false;
 }
@@ -196,6 +199,10 @@ bool OfficeProgress::eventFilter(QObject *watched, QEvent *event) {
     // The window cannot be closed under the work either.
     if (type == QEvent::Close) {
         event->ignore();
+    }
+    // Claimed for the widget, so that no shortcut of the window's fires on the key either.
+    if (type == QEvent::ShortcutOverride) {
+        event->accept();
     }
     return true;
 }

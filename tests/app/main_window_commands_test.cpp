@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTest>
 #include <QTimer>
 
@@ -185,22 +186,38 @@ void MainWindowCommandsTest::slowOfficeWorkShowsProgress() {
     const FakeSpreadsheetApplication::Cells savedBefore = m_spreadsheet.savedCells();
     m_spreadsheet.holdAt(static_cast<Operation>(operation), row);
 
-    // Plays the operator while the office is held: waits for the progress window, clicks the
-    // command again, then either cancels or lets the office go on.
+    // A key the window has a shortcut for, as a presenter remote would send.
+    int shortcutsFired = 0;
+    const QShortcut shortcut(QKeySequence(Qt::Key_F5), m_window.get(), [&shortcutsFired] { ++shortcutsFired; });
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_F5);
+    QCOMPARE(shortcutsFired, 1);
+
+    // Plays the operator while the office is held: clicks the command again and presses the key
+    // at once, waits for the progress window, then either cancels or lets the office go on.
     QElapsedTimer clock;
     qint64 shownAfter = -1;
     QString shownText;
+    bool impatient = false;
     QTimer operatorAtTheWindow;
     operatorAtTheWindow.setInterval(20);
     connect(&operatorAtTheWindow, &QTimer::timeout, this, [&] {
+        if (!m_spreadsheet.isHolding()) {
+            return;
+        }
+        if (!impatient) {
+            impatient = true;
+            QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
+            QTest::keyClick(m_window.get(), Qt::Key_F5);
+        }
         auto *dialog = m_window->findChild<QDialog *>(QStringLiteral("progressDialog"));
-        if (!m_spreadsheet.isHolding() || dialog == nullptr || !dialog->isVisible()) {
+        if (dialog == nullptr || !dialog->isVisible()) {
             return;
         }
         operatorAtTheWindow.stop();
         shownAfter = clock.elapsed();
         shownText = dialog->findChild<QLabel *>(QStringLiteral("progressText"))->text();
-        QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
         if (cancel) {
             QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("progressCancelButton")), Qt::LeftButton);
         } else {
@@ -215,10 +232,11 @@ void MainWindowCommandsTest::slowOfficeWorkShowsProgress() {
     // The window came up only once the wait had lasted half a second, and said what for.
     QVERIFY2(shownAfter >= 500, qPrintable(QString::number(shownAfter)));
     QCOMPARE(shownText, text);
-    // The second click went nowhere, and the progress window went with the work.
+    // The second click and the key went nowhere, and the progress window went with the work.
     QCOMPARE(m_spreadsheet.log().count(button == QStringLiteral("editButton") ? QStringLiteral("probe")
                                                                               : QStringLiteral("create")),
              1);
+    QCOMPARE(shortcutsFired, 1);
     QVERIFY(!m_window->findChild<QDialog *>(QStringLiteral("progressDialog"))->isVisible());
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     // A cancel is no error to report; it ends the office like a failure at that step.
