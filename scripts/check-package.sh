@@ -3,7 +3,7 @@
 # and the desktop-entry and AppStream validators, installs it with apt (it stays installed) and
 # starts the installed program for a user with a fresh home: the first start must make the
 # program's folder in the documents folder with the sample name list, and a second start must
-# keep the workbook found there. Needs root for the install.
+# keep the workbook found there. The install runs through sudo when not run as root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
