@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/message_box_messages.h"
+#include "build_info.h"
 #include "skin/fonts.h"
 #include "skin/skin.h"
 
@@ -96,7 +97,7 @@ MainWindow::MainWindow(Dependencies dependencies, QWidget *parent)
     initAppResources();
     installFontSubstitutes();
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(QStringLiteral("现场抽签V1.1"));
+    setWindowTitle(QStringLiteral("现场抽签V") + QLatin1StringView(build_info::kShortVersion));
     setWindowIcon(QIcon(QStringLiteral(":/app/icons/lotdraw.png")));
     setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
 
