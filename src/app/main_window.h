@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/form_layout.h"
+#include "app/form_scale.h"
 #include "app/list_widget_lines.h"
 #include "draw/draw_control.h"
 #include "draw/random_generator.h"
@@ -37,10 +39,6 @@ class MainWindow final
     Q_OBJECT
 
 public:
-    static constexpr int kTwipsPerPixel = 15;
-    static constexpr int kClientWidthTwips = 13230;
-    static constexpr int kClientHeightTwips = 6720;
-
     struct Dependencies {
         Messages &messages;
         SpreadsheetApplication &spreadsheet;
@@ -111,6 +109,7 @@ private:
     void connectHandlers();
     void setOptionChosen(QRadioButton *option, bool chosen);
     void centreOnScreen();
+    void applyScale(const FormScale &scale);
     [[nodiscard]] QListWidget *listWidget(int index) const;
 
     Dependencies m_deps;
@@ -149,6 +148,13 @@ private:
     std::array<QListWidget *, 5> m_lists{};         // [0] the pool list, 1..4 the result lists
     QLabel *m_poolCountLabel = nullptr;
     std::array<QLabel *, 5> m_headings{}; // over the lists, same indices
+
+    struct PlacedControl {
+        QWidget *widget;
+        const ControlPlace *place;
+    };
+    std::vector<PlacedControl> m_placedControls;
+    FormScale m_scale;
 
     std::vector<ListWidgetLines> m_listLines;
     std::optional<ListWidgetLines> m_enlargedLines;

@@ -1,0 +1,34 @@
+#include "app/form_scale.h"
+
+#include "app/form_layout.h"
+
+#include <algorithm>
+
+namespace lotdraw {
+
+FormScale FormScale::fitting(QSize area) {
+    if (area.isEmpty()) {
+        return {};
+    }
+    const qreal factor = std::min(qreal(area.width()) * kTwipsPerPixel / kFormTwips.width(),
+                                  qreal(area.height()) * kTwipsPerPixel / kFormTwips.height());
+    FormScale scale(factor, QPoint());
+    const QSize form = scale.formSize();
+    scale.m_origin = QPoint((area.width() - form.width()) / 2, (area.height() - form.height()) / 2);
+    return scale;
+}
+
+QSize FormScale::formSize() const {
+    return pixels(QRect(QPoint(), kFormTwips)).size();
+}
+
+QRect FormScale::pixels(QRect twips) const {
+    const auto scaled = [this](int value) { return qRound(value * m_factor / kTwipsPerPixel); };
+    return {scaled(twips.x()), scaled(twips.y()), scaled(twips.width()), scaled(twips.height())};
+}
+
+int FormScale::length(int normalPixels) const {
+    return qRound(normalPixels * m_factor);
+}
+
+} // namespace lotdraw
