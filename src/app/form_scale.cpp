@@ -2,7 +2,9 @@
 
 #include "app/form_layout.h"
 
+#include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 
 namespace lotdraw {
 
@@ -29,6 +31,22 @@ QRect FormScale::pixels(QRect twips) const {
 
 int FormScale::length(int normalPixels) const {
     return qRound(normalPixels * m_factor);
+}
+
+QString FormScale::styleSheet(const QString &sheet) const {
+    // A number right before "px", not part of a name or a colour.
+    static const QRegularExpression pixelLength(QStringLiteral("(?<![\\w#.])(\\d+(?:\\.\\d+)?)px\\b"));
+    QString result;
+    qsizetype copied = 0;
+    for (const QRegularExpressionMatch &match : pixelLength.globalMatch(sheet)) {
+        const double value = match.capturedView(1).toDouble();
+        const long scaled = value > 0 ? std::max(1L, std::lround(value * m_factor)) : 0L;
+        result += QStringView(sheet).mid(copied, match.capturedStart() - copied);
+        result += QString::number(scaled) + QStringLiteral("px");
+        copied = match.capturedEnd();
+    }
+    result += QStringView(sheet).mid(copied);
+    return result;
 }
 
 } // namespace lotdraw

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 namespace lotdraw {
 
@@ -26,6 +27,9 @@ public:
     [[nodiscard]] QRect pixels(QRect twips) const;
     // A length given in pixels of the normal window.
     [[nodiscard]] int length(int normalPixels) const;
+    // A style sheet with every length in pixels scaled alike; a length that was at least 1 px stays
+    // at least 1 px, so no border disappears.
+    [[nodiscard]] QString styleSheet(const QString &sheet) const;
 
     friend bool operator==(const FormScale &, const FormScale &) = default;
 

@@ -2,6 +2,7 @@
 
 #include "app/form_layout.h"
 #include "app/message_box_messages.h"
+#include "app/presentation_keys.h"
 #include "build_info.h"
 #include "skin/fonts.h"
 #include "skin/skin.h"
@@ -10,6 +11,7 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -85,6 +87,8 @@ MainWindow::MainWindow(Dependencies dependencies, QWidget *parent)
     connectHandlers();
     centreOnScreen();
     startUp();
+    // The full-screen keys must reach the window whichever control has the focus.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {
@@ -231,6 +235,14 @@ void MainWindow::centreOnScreen() {
 
 void MainWindow::applyScale(const FormScale &scale) {
     m_scale = scale;
+    // On the controls, not on the window, so that a message box over the window keeps the normal
+    // skin; and before the fonts: a new sheet polishes the controls afresh, fonts included.
+    const QString sheet = scaledSkin(scale);
+    for (const auto &[widget, place] : m_placedControls) {
+        if (widget->parentWidget() == this) {
+            widget->setStyleSheet(sheet);
+        }
+    }
     for (const auto &[widget, place] : m_placedControls) {
         QRect geometry = scale.pixels(place->twips);
         if (widget->parentWidget() == this) {
@@ -243,6 +255,79 @@ void MainWindow::applyScale(const FormScale &scale) {
     // narrower, so a fourth column never peeks in at the right edge.
     m_enlargedList->setGridSize(
         QSize((m_enlargedList->width() + 2) / 3, QFontMetrics(m_enlargedList->font()).height() + scale.length(4)));
+}
+
+QString MainWindow::scaledSkin(const FormScale &scale) const {
+    // The skin's borders, corners and frame-title margins grow with the controls. The normal window
+    // leaves the skin's own sheet alone.
+    const auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (scale == FormScale() || app == nullptr || app->styleSheet().isEmpty()) {
+        return {};
+    }
+    // The option buttons' round indicator has a size of the style's own (asked without a widget,
+    // so no sheet answers); named here in pixels of the normal window, it grows too.
+    const QString indicator =
+        QStringLiteral("\nQRadioButton { spacing: %1px; }\nQRadioButton::indicator { width: %2px; height: %2px; }\n")
+            .arg(style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing))
+            .arg(style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth));
+    return scale.styleSheet(app->styleSheet() + indicator);
+}
+
+void MainWindow::setFullScreen(bool on) {
+    if (on == isFullScreen()) {
+        return;
+    }
+    if (on) {
+        m_normalGeometry = geometry();
+        // A fixed size would keep the window manager from giving the window the whole screen.
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        showFullScreen();
+    } else {
+        showNormal(); // changeEvent() puts the normal window back
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    // Whenever the size comes: a window manager may give the full screen late, or not at all.
+    if (const FormScale scale = FormScale::fitting(size()); scale != m_scale) {
+        applyScale(scale);
+    }
+}
+
+void MainWindow::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isFullScreen() && minimumSize() != maximumSize()) {
+        // Out of full screen, by our key or by the window manager: the fixed normal window again, at
+        // the place it had (centred, as it opened, unless the operator moved it). The place is that
+        // of the window's inside: its frame is still missing at this point.
+        setFixedSize(kFormPixels);
+        setGeometry(QRect(m_normalGeometry.topLeft(), kFormPixels));
+    }
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
+        return false;
+    }
+    // Keys for a control of this window only; a message box is a window of its own and keeps its keys.
+    auto *target = static_cast<QWidget *>(watched);
+    if (target != this && !isAncestorOf(target)) {
+        return false;
+    }
+    const auto *key = static_cast<QKeyEvent *>(event);
+    switch (presentationCommandFor(key->key(), key->modifiers(), key->isAutoRepeat(), isFullScreen())) {
+        case PresentationCommand::None:
+            return false;
+        case PresentationCommand::ToggleFullScreen:
+            setFullScreen(!isFullScreen());
+            return true;
+        case PresentationCommand::LeaveFullScreen:
+            setFullScreen(false);
+            return true;
+    }
+    return false;
 }
 
 // Start-up: clear the skip flag, then dress the window. Whatever the skin layer meets, the window

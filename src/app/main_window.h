@@ -31,8 +31,9 @@ class QRadioButton;
 namespace lotdraw {
 
 // The program's one window: a fixed form whose controls keep the places and fonts they were laid
-// out with (places in twips, 15 twips to a logical pixel). Each user action enters through one of
-// the handlers below; the logic behind them works on the draw state and on FormControls.
+// out with (places in twips, 15 twips to a logical pixel). For a projector it also shows full screen,
+// the whole form scaled up to fit. Each user action enters through one of the handlers below; the
+// logic behind them works on the draw state and on FormControls.
 class MainWindow final
     : public QWidget
     , public FormControls {
@@ -101,6 +102,14 @@ public:
     // The back colour of a result list that received the latest stop (red 255, green 192, blue 255).
     static const QColor kHighlightColour;
 
+protected:
+    // F11 and Esc, whichever control has the focus.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    // The form scales to whatever size the window gets: 882 x 448 in the normal window, the screen
+    // in full screen.
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 private:
     void startUp();
     void buildControls();
@@ -110,6 +119,10 @@ private:
     void setOptionChosen(QRadioButton *option, bool chosen);
     void centreOnScreen();
     void applyScale(const FormScale &scale);
+    [[nodiscard]] QString scaledSkin(const FormScale &scale) const;
+    // The whole form, fonts included, scaled to fill the screen; or the normal fixed window.
+    // Nothing of the draw changes: a rolling draw keeps rolling.
+    void setFullScreen(bool on);
     [[nodiscard]] QListWidget *listWidget(int index) const;
 
     Dependencies m_deps;
@@ -155,6 +168,7 @@ private:
     };
     std::vector<PlacedControl> m_placedControls;
     FormScale m_scale;
+    QRect m_normalGeometry;
 
     std::vector<ListWidgetLines> m_listLines;
     std::optional<ListWidgetLines> m_enlargedLines;

@@ -11,6 +11,8 @@ class FormScaleTest : public QObject {
 private slots:
     void fitsTheArea_data();
     void fitsTheArea();
+    void styleSheetLengths_data();
+    void styleSheetLengths();
 };
 
 void FormScaleTest::fitsTheArea_data() {
@@ -48,6 +50,29 @@ void FormScaleTest::fitsTheArea() {
     const QSize form = scale.formSize();
     QVERIFY(form.width() == area.width() || form.height() == area.height());
     QVERIFY(form.width() <= area.width() && form.height() <= area.height());
+}
+
+void FormScaleTest::styleSheetLengths_data() {
+    QTest::addColumn<QSize>("area");
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QString>("scaled");
+
+    QTest::newRow("a focus frame grows") << QSize(1920, 1080) << QStringLiteral("border: 2px solid #2563eb;")
+                                         << QStringLiteral("border: 4px solid #2563eb;");
+    QTest::newRow("zero, colours and gradients stay")
+        << QSize(1920, 1080) << QStringLiteral("padding: 0 4px; color: #1d4ed8; x1:0, stop:1 #e3eaf5")
+        << QStringLiteral("padding: 0 9px; color: #1d4ed8; x1:0, stop:1 #e3eaf5");
+    QTest::newRow("a thin border never vanishes")
+        << QSize(800, 600) << QStringLiteral("border: 1px solid; margin-top: 10px;")
+        << QStringLiteral("border: 1px solid; margin-top: 9px;");
+}
+
+void FormScaleTest::styleSheetLengths() {
+    QFETCH(QSize, area);
+    QFETCH(QString, sheet);
+    QFETCH(QString, scaled);
+
+    QCOMPARE(FormScale::fitting(area).styleSheet(sheet), scaled);
 }
 
 QTEST_GUILESS_MAIN(FormScaleTest)
