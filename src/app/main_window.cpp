@@ -87,7 +87,8 @@ MainWindow::MainWindow(Dependencies dependencies, QWidget *parent)
     connectHandlers();
     centreOnScreen();
     startUp();
-    // The full-screen keys must reach the window whichever control has the focus.
+    // The full-screen keys and the remote's keys must reach the window whichever control has the
+    // focus: a list would take Page Down for itself.
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -288,6 +289,19 @@ void MainWindow::setFullScreen(bool on) {
     }
 }
 
+void MainWindow::pressStartOrStop() {
+    // Only where the operator could click the button: not under the enlarged view, not while the
+    // office works, not behind a message box.
+    if (m_enlargedList->isVisible() || m_busyDepth > 0 || QApplication::activeModalWidget() != nullptr) {
+        return;
+    }
+    if (m_startButton->isVisible()) {
+        m_startButton->click();
+    } else if (m_stopButton->isVisible()) {
+        m_stopButton->click();
+    }
+}
+
 void MainWindow::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     // Whenever the size comes: a window manager may give the full screen late, or not at all.
@@ -325,6 +339,9 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
             return true;
         case PresentationCommand::LeaveFullScreen:
             setFullScreen(false);
+            return true;
+        case PresentationCommand::StartOrStop:
+            pressStartOrStop();
             return true;
     }
     return false;

@@ -103,7 +103,7 @@ public:
     static const QColor kHighlightColour;
 
 protected:
-    // F11 and Esc, whichever control has the focus.
+    // F11 and Esc, and a presenter remote's Page Down and Page Up, whichever control has the focus.
     bool eventFilter(QObject *watched, QEvent *event) override;
     // The form scales to whatever size the window gets: 882 x 448 in the normal window, the screen
     // in full screen.
@@ -123,6 +123,8 @@ private:
     // The whole form, fonts included, scaled to fill the screen; or the normal fixed window.
     // Nothing of the draw changes: a rolling draw keeps rolling.
     void setFullScreen(bool on);
+    // A click on whichever of "开始" and "结束" shows; nothing where the operator could not click it.
+    void pressStartOrStop();
     [[nodiscard]] QListWidget *listWidget(int index) const;
 
     Dependencies m_deps;

@@ -11,6 +11,9 @@ PresentationCommand presentationCommandFor(int key, Qt::KeyboardModifiers modifi
             return PresentationCommand::ToggleFullScreen;
         case Qt::Key_Escape:
             return fullScreen ? PresentationCommand::LeaveFullScreen : PresentationCommand::None;
+        case Qt::Key_PageDown:
+        case Qt::Key_PageUp:
+            return PresentationCommand::StartOrStop;
         default:
             return PresentationCommand::None;
     }
