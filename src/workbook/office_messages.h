@@ -51,7 +51,8 @@ inline QString damaged(const QString &path) {
 }
 
 inline QString notWorkbook(const QString &path) {
-    return QStringLiteral("文件不是 Excel 97-2003 工作簿（.xls），无法读取：%1").arg(QDir::toNativeSeparators(path));
+    return QStringLiteral("文件不是电子表格工作簿（.xls、.xlsx 或 .ods），无法读取：%1")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 inline QString cannotOpen(const QString &path, const QString &reason) {

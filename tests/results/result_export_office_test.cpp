@@ -167,26 +167,35 @@ void ResultExportOfficeTest::writesTheListIntoItsColumn_data() {
     QTest::addColumn<int>("resultList");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("format");
 
-    QTest::newRow("n lines then nothing below") << 1 << numbered("甲", 7) << numbered("甲", 7);
-    QTest::newRow("an empty list") << 2 << QStringList{} << QStringList{};
-    QTest::newRow("more than 100 lines") << 3 << numbered("丙", 130) << numbered("丙", 100);
-    QTest::newRow("an empty line stops") << 4 << QStringList{"丁", "戊", "", "己"} << QStringList{"丁", "戊"};
-    QTest::newRow("digits and spaces stay text") << 1 << QStringList{"007", "  "} << QStringList{"007", "  "};
+    QTest::newRow("n lines then nothing below") << 1 << numbered("甲", 7) << numbered("甲", 7) << "xls";
+    QTest::newRow("an empty list") << 2 << QStringList{} << QStringList{} << "xls";
+    QTest::newRow("more than 100 lines") << 3 << numbered("丙", 130) << numbered("丙", 100) << "xls";
+    QTest::newRow("an empty line stops") << 4 << QStringList{"丁", "戊", "", "己"} << QStringList{"丁", "戊"} << "xls";
+    QTest::newRow("digits and spaces stay text") << 1 << QStringList{"007", "  "} << QStringList{"007", "  "} << "xls";
+    // The workbook keeps the format its content had, under its old name.
+    QTest::newRow("xlsx content stays xlsx") << 1 << numbered("新", 9) << numbered("新", 9) << "xlsx";
+    QTest::newRow("ods content stays ods") << 1 << numbered("新", 9) << numbered("新", 9) << "ods";
 }
 
 void ResultExportOfficeTest::writesTheListIntoItsColumn() {
     QFETCH(int, resultList);
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
+    QFETCH(QString, format);
     const int column = resultList + 1;
     fillList(resultList, lines);
+    if (format != QStringLiteral("xls")) {
+        makeWorkbookFromCsv(startingCsv(), m_path, format);
+    }
     const QList<QStringList> before = readWorkbookCsv(m_path);
 
     m_export->exportList(resultList);
 
     QCOMPARE(m_messages.shown(), QStringList{});
     QVERIFY(m_controls.isExportNoticeVisible());
+    QCOMPARE(workbookFormatOf(m_path), format);
     const QList<QStringList> after = readWorkbookCsv(m_path);
     QCOMPARE(columnAt(after, column, 3, 102), padded(expected, 100));
     // Nothing outside rows 3..102 of the column changed.

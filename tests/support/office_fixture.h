@@ -10,9 +10,13 @@ namespace lotdraw::testing {
 // `soffice --headless --convert-to` once, in a private profile folder and a UTF-8 locale, and
 // waits for it to end. Failures throw std::runtime_error.
 
-// Writes an Excel 97 workbook at `xlsPath` whose first sheet holds `csvText` (comma-separated,
-// double quotes around fields that need them, UTF-8). Unquoted numbers become number cells.
-void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath);
+// Writes a workbook at `xlsPath` whose first sheet holds `csvText` (comma-separated, double quotes
+// around fields that need them, UTF-8). Unquoted numbers become number cells. `format` is the
+// content, whatever the name says: "xls" (Excel 97), "xlsx" (Office Open XML) or "ods".
+void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath, const QString &format = QStringLiteral("xls"));
+
+// The format the bytes of the file at `path` show: "xls", "xlsx", "ods", or the empty text.
+[[nodiscard]] QString workbookFormatOf(const QString &path);
 
 // The first sheet of the workbook at `xlsPath` as rows of cell texts, as the office shows them.
 [[nodiscard]] QList<QStringList> readWorkbookCsv(const QString &xlsPath);

@@ -1,4 +1,5 @@
 #include "office_fixtures.h"
+#include "support/office_fixture.h"
 #include "workbook/libreoffice_application.h"
 #include "workbook/name_list_workbook.h"
 
@@ -272,11 +273,15 @@ void LibreOfficeApplicationTest::openFailures_data() {
     QTest::newRow("missing") << "missing"
                              << "找不到名单工作簿";
     QTest::newRow("text named .xls") << "text"
-                                     << "不是 Excel 97-2003 工作簿";
+                                     << "不是电子表格工作簿";
+    QTest::newRow("web page named .xls") << "html"
+                                         << "不是电子表格工作簿";
     QTest::newRow("random bytes named .xls") << "random"
-                                             << "不是 Excel 97-2003 工作簿";
+                                             << "不是电子表格工作簿";
     QTest::newRow("damaged workbook") << "damaged"
                                       << "已损坏";
+    QTest::newRow("cut-off xlsx named .xls") << "cut-off xlsx"
+                                             << "已损坏";
     QTest::newRow("locked by another user") << "locked"
                                             << "已在电子表格程序中打开";
     QTest::newRow("locked here by another login") << "locked, other login"
@@ -284,7 +289,7 @@ void LibreOfficeApplicationTest::openFailures_data() {
     QTest::newRow("locked by this login on another machine") << "locked, other machine"
                                                              << "已在电子表格程序中打开";
     QTest::newRow("a folder") << "folder"
-                              << "不是 Excel 97-2003 工作簿";
+                              << "不是电子表格工作簿";
 }
 
 void LibreOfficeApplicationTest::openFailures() {
@@ -300,6 +305,12 @@ void LibreOfficeApplicationTest::openFailures() {
     }
     if (kind == QStringLiteral("text")) {
         writeFile(file, "姓名\n张三\n李四\n");
+    } else if (kind == QStringLiteral("html")) {
+        // Without the right filter the office reads a web page's table as a sheet.
+        writeFile(file, "<html><body><table><tr><td>姓名</td></tr><tr><td>张三</td></tr></table></body></html>");
+    } else if (kind == QStringLiteral("cut-off xlsx")) {
+        makeWorkbookFromCsv(QStringLiteral("名单\n姓名\n甲\n"), file, QStringLiteral("xlsx"));
+        writeFile(file, fileBytes(file).chopped(100));
     } else if (kind == QStringLiteral("random")) {
         QByteArray noise;
         for (int index = 0; index < 4096; ++index) {
