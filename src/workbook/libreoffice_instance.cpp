@@ -277,6 +277,12 @@ bool LibreOfficeInstance::isAbandonedLock(const OfficeLockOwner &owner) const {
     return isLockOfThisLogin(owner) && !officeProcessRuns(m_process->pid());
 }
 
+// True when a lock file beside the workbook belongs to an office other than ours.
+bool LibreOfficeInstance::isLockedByAnother(const QString &path) const {
+    const QString lockPath = officeLockFilePath(path);
+    return QFileInfo::exists(lockPath) && !isLockFileOfProfile(lockPath, m_profile.url());
+}
+
 void LibreOfficeInstance::failLoad(const QString &path, int question) {
     switch (static_cast<OfficeQuestion>(question)) {
         case OfficeQuestion::Missing:
@@ -301,7 +307,7 @@ void LibreOfficeInstance::failLoad(const QString &path, int question) {
 
 void LibreOfficeInstance::attachWorkbook(const QString &path, bool isNew, const rtl::OUString &filterName,
                                          const Reference<css::lang::XComponent> &component) {
-    Workbook workbook{path, isNew, filterName, {}, {}, {}};
+    Workbook workbook{path, isNew, filterName, false, {}, {}, {}};
     QString refusal;
     const auto closeDocument = [&component] {
         const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
@@ -317,11 +323,13 @@ void LibreOfficeInstance::attachWorkbook(const QString &path, bool isNew, const 
                 workbook.model.is() ? workbook.model->getCurrentController() : nullptr, UNO_QUERY);
             if (!storable.is() || !view.is()) {
                 refusal = office_messages::notWorkbook(path);
-            } else if (storable->isReadonly()) {
-                // Another user's lock or a write-protected file: a later save would fail.
-                refusal = QFileInfo(path).isWritable() ? office_messages::lockedOrOpen(path)
-                                                       : office_messages::readOnly(path);
+            } else if (storable->isReadonly() && isLockedByAnother(path)) {
+                // Another office took the workbook between our look at its lock and the load.
+                refusal = office_messages::lockedOrOpen(path);
             } else {
+                // A file the office cannot write (a write-protected stick, a read-only share or
+                // file) still reads; only a save refuses.
+                workbook.readOnly = storable->isReadonly();
                 workbook.sheet = view->getActiveSheet();
                 const Reference<css::util::XNumberFormatsSupplier> formats(component, UNO_QUERY_THROW);
                 workbook.formats = formats->getNumberFormats();
@@ -499,6 +507,11 @@ void LibreOfficeInstance::setCell(int row, int column, const QString &text) {
 void LibreOfficeInstance::saveActiveWorkbook() {
     Workbook &workbook = activeWorkbook();
     const QString target = workbook.isNew ? workbook.path : resolvedTarget(workbook.path);
+    // Refused before anything is written: the save replaces the file through a new one in its
+    // folder, so both have to be writable; a write-protected file is also the user's wish.
+    if (!workbook.isNew && (workbook.readOnly || !canReplaceFile(target))) {
+        throw SpreadsheetError(office_messages::notWritable(target));
+    }
     if (workbook.isNew && QFileInfo::exists(target)) {
         throw SpreadsheetError(office_messages::fileExists(target));
     }

@@ -61,6 +61,9 @@ private:
         bool isNew = false;
         // The office's filter for the file's format, used to load it and to save it back.
         rtl::OUString filterName;
+        // Opened from a file this login cannot write (a read-only folder or file): readable, and
+        // every save is refused.
+        bool readOnly = false;
         css::uno::Reference<css::frame::XModel> model;
         css::uno::Reference<css::sheet::XSpreadsheet> sheet;
         css::uno::Reference<css::util::XNumberFormats> formats;
@@ -86,6 +89,7 @@ private:
     void attachWorkbook(const QString &path, bool isNew, const rtl::OUString &filterName,
                         const css::uno::Reference<css::lang::XComponent> &component);
     [[nodiscard]] bool isAbandonedLock(const OfficeLockOwner &owner) const;
+    [[nodiscard]] bool isLockedByAnother(const QString &path) const;
     [[noreturn]] void failLoad(const QString &path, int question);
     void closeDocuments();
     void endOffice(bool graceful) noexcept;

@@ -38,8 +38,9 @@ inline QString lockedOrOpen(const QString &path) {
         .arg(QDir::toNativeSeparators(path));
 }
 
-inline QString readOnly(const QString &path) {
-    return QStringLiteral("名单工作簿只能以只读方式打开（文件不可写）：%1").arg(QDir::toNativeSeparators(path));
+inline QString notWritable(const QString &path) {
+    return QStringLiteral("名单工作簿不可写入（文件或它所在的文件夹是只读的），无法保存：%1")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 inline QString accessDenied(const QString &path) {

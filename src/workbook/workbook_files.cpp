@@ -219,4 +219,12 @@ WorkbookContent workbookContent(const QString &path) {
     return *parts ? WorkbookContent::OfficeOpenXml : WorkbookContent::Other;
 }
 
+bool canReplaceFile(const QString &path) {
+    const QFileInfo info(path);
+    // access() asks the kernel, which also knows about read-only mounts; permission bits alone
+    // say nothing for root.
+    return ::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK) == 0 &&
+           ::access(QFile::encodeName(info.absolutePath()).constData(), W_OK | X_OK) == 0;
+}
+
 } // namespace lotdraw

@@ -48,4 +48,9 @@ enum class WorkbookContent {
 // few kilobytes. Other when the file cannot be read.
 [[nodiscard]] WorkbookContent workbookContent(const QString &path);
 
+// True when this login may replace the file at `path` the way a save does: the file itself and the
+// folder it lies in can both be written. A read-only file system, a write-protected file or a
+// folder without write permission all say no.
+[[nodiscard]] bool canReplaceFile(const QString &path);
+
 } // namespace lotdraw

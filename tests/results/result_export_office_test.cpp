@@ -121,6 +121,7 @@ private slots:
     void exportingTwiceGivesTheSameContents();
     void failureBeforeTheSaveLeavesTheFileAlone();
     void missingWorkbookIsReported();
+    void readOnlyFolderImportsButRefusesTheExport();
     void officeKilledDuringTheSaveLeavesAWholeWorkbook_data();
     void officeKilledDuringTheSaveLeavesAWholeWorkbook();
 
@@ -259,6 +260,39 @@ void ResultExportOfficeTest::missingWorkbookIsReported() {
     QVERIFY(m_controls.isExportNoticeVisible());
     qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
     QVERIFY(!QFile::exists(m_path));
+}
+
+void ResultExportOfficeTest::readOnlyFolderImportsButRefusesTheExport() {
+    // The program's folder on a write-protected stick or a read-only share.
+    QString csv = QStringLiteral("名单\n姓名\n");
+    for (const QString &name : numbered("池", 12)) {
+        csv += name + u'\n';
+    }
+    makeWorkbookFromCsv(csv, m_path);
+    const QByteArray before = bytesOf(m_path);
+    BindMounts mounts;
+    if (const QString refusal = mounts.mount(m_folder->path(), m_folder->path(), true); !refusal.isEmpty()) {
+        QSKIP(qPrintable(refusal));
+    }
+
+    DrawState state;
+    WorkbookCommands commands({state, m_controls, m_messages, m_office, m_path});
+    commands.importPool();
+    QCOMPARE(m_messages.shown(), QStringList{});
+    QCOMPARE(m_controls.lines(FormControls::kPoolList), numbered("池", 12));
+
+    fillList(1, numbered("中", 3));
+    m_export->exportList(1);
+
+    QCOMPARE(m_messages.shown().size(), 1);
+    const QString message = m_messages.shown().constFirst();
+    QVERIFY2(message.contains(QStringLiteral("不可写入")) && message.contains(QStringLiteral("导入名单.xls")),
+             qPrintable(message));
+    QVERIFY(!m_controls.isExportNoticeVisible());
+    QCOMPARE(bytesOf(m_path), before);
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("导入名单.xls")});
+    QCOMPARE(runningOfficeProcesses(), QList<qint64>{});
 }
 
 void ResultExportOfficeTest::officeKilledDuringTheSaveLeavesAWholeWorkbook_data() {

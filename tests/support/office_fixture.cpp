@@ -176,6 +176,35 @@ QList<QStringList> parseCsv(const QString &text) {
     return rows;
 }
 
+BindMounts::~BindMounts() {
+    while (!m_targets.isEmpty()) {
+        const QString target = m_targets.takeLast();
+        if (QProcess::execute(QStringLiteral("umount"), {target}) != 0) {
+            // Busy: detach it now, so that nothing stays mounted over a test's folder.
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("--lazy"), target});
+        }
+    }
+}
+
+QString BindMounts::mount(const QString &source, const QString &target, bool readOnly) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("mount"), {QStringLiteral("--bind"), source, target});
+    if (!process.waitForFinished(10'000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        return QStringLiteral("mount --bind is not permitted here: ") + QString::fromLocal8Bit(process.readAll());
+    }
+    m_targets.append(target);
+    if (readOnly) {
+        process.start(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), target});
+        if (!process.waitForFinished(10'000) || process.exitStatus() != QProcess::NormalExit ||
+            process.exitCode() != 0) {
+            return QStringLiteral("a read-only remount is not permitted here: ") +
+                   QString::fromLocal8Bit(process.readAll());
+        }
+    }
+    return {};
+}
+
 QList<qint64> runningOfficeProcesses() {
     QList<qint64> result;
     const QDir proc(QStringLiteral("/proc"));

@@ -36,6 +36,23 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath, const Q
 // Lock files ".~lock.*#" in `folder`.
 [[nodiscard]] QStringList officeLockFiles(const QString &folder);
 
+// Bind mounts made for one test, undone (last first) when the object goes. A read-only bind mount
+// is the way to get a folder or file that even root cannot write.
+class BindMounts final {
+public:
+    BindMounts() = default;
+    ~BindMounts();
+    BindMounts(const BindMounts &) = delete;
+    BindMounts &operator=(const BindMounts &) = delete;
+
+    // Mounts `source` (a folder or a file) at `target`, read-only when asked. The empty text on
+    // success, otherwise why it failed: mounting needs root and a system that permits it.
+    [[nodiscard]] QString mount(const QString &source, const QString &target, bool readOnly);
+
+private:
+    QStringList m_targets;
+};
+
 // Splits CSV text into rows of fields.
 [[nodiscard]] QList<QStringList> parseCsv(const QString &text);
 

@@ -69,6 +69,8 @@ private slots:
     void sampleWorkbookLayout();
     void openFailures_data();
     void openFailures();
+    void readOnlyWorkbookReadsButIsNotSaved_data();
+    void readOnlyWorkbookReadsButIsNotSaved();
     void workbookOpenInAnotherOfficeIsRefused();
     void ownStaleLockIsTakenBack();
     void abandonedLockOfThisLoginIsTakenBack();
@@ -346,6 +348,55 @@ void LibreOfficeApplicationTest::openFailures() {
         QCOMPARE(fileBytes(lock), foreignLock);
         QVERIFY(QFile::remove(lock));
     }
+}
+
+void LibreOfficeApplicationTest::readOnlyWorkbookReadsButIsNotSaved_data() {
+    QTest::addColumn<QString>("readOnly");
+    QTest::newRow("folder mounted read-only") << "folder";
+    QTest::newRow("file mounted read-only in a writable folder") << "file";
+    // The office can write the file but cannot make its lock file beside it.
+    QTest::newRow("writable file in a read-only folder") << "folder, not file";
+}
+
+void LibreOfficeApplicationTest::readOnlyWorkbookReadsButIsNotSaved() {
+    QFETCH(QString, readOnly);
+    const QString file = path(QStringLiteral("导入名单.xls"));
+    writeWorkbook(file, {QStringLiteral("甲"), QStringLiteral("乙")});
+    const QByteArray before = fileBytes(file);
+    // The same bytes outside, to be mounted writable over the file in the read-only folder.
+    const QString writable = m_home.filePath(QStringLiteral("writable.xls"));
+    QFile::remove(writable);
+    QVERIFY(QFile::copy(file, writable));
+
+    BindMounts mounts;
+    QString refusal;
+    if (readOnly == QStringLiteral("file")) {
+        refusal = mounts.mount(file, file, true);
+    } else {
+        refusal = mounts.mount(m_dir->path(), m_dir->path(), true);
+        if (refusal.isEmpty() && readOnly == QStringLiteral("folder, not file")) {
+            refusal = mounts.mount(writable, file, false);
+        }
+    }
+    if (!refusal.isEmpty()) {
+        QSKIP(qPrintable(refusal));
+    }
+
+    LibreOfficeApplication app(options());
+    {
+        const auto instance = app.create();
+        instance->openWorkbook(file);
+        QCOMPARE(instance->cell(3, 1), QStringLiteral("甲"));
+        QCOMPARE(instance->cell(4, 1), QStringLiteral("乙"));
+        instance->setCell(3, 2, QStringLiteral("丙"));
+        const QString failure = failureOf([&] { instance->saveActiveWorkbook(); });
+        QVERIFY2(failure.contains(QStringLiteral("不可写入")), qPrintable(failure));
+        QVERIFY2(failure.contains(QStringLiteral("导入名单.xls")), qPrintable(failure));
+        instance->quit();
+        instance->closeWorkbooks();
+    }
+    QCOMPARE(fileBytes(file), before);
+    QCOMPARE(leftoverFiles(m_dir->path()), QStringList());
 }
 
 void LibreOfficeApplicationTest::workbookOpenInAnotherOfficeIsRefused() {
