@@ -46,9 +46,10 @@ bool isOpenDocumentSpreadsheet(const QByteArray &head) {
     const qint64 nameLength = littleEndian16(head, 26);
     const qint64 extraLength = littleEndian16(head, 28);
     const qint64 data = kLocalHeaderSize + nameLength + extraLength;
-    return method == 0 && nameLength == name.size() &&
-           QByteArrayView(head).sliced(kLocalHeaderSize, nameLength) == name && size == mediaType.size() &&
-           data + mediaType.size() <= head.size() && QByteArrayView(head).sliced(data, mediaType.size()) == mediaType;
+    return method == 0 && nameLength == name.size() && size == mediaType.size() &&
+           data + mediaType.size() <= head.size() &&
+           QByteArrayView(head).sliced(kLocalHeaderSize, nameLength) == name &&
+           QByteArrayView(head).sliced(data, mediaType.size()) == mediaType;
 }
 
 // Whether the zip's central directory lists the two parts every Office Open XML workbook has.

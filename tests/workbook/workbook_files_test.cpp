@@ -300,6 +300,7 @@ void WorkbookFilesTest::workbookContent_data() {
     QTest::newRow("word document") << zipOf({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w/>"}})
                                    << WorkbookContent::Other;
     QTest::newRow("xlsx cut off") << zipOf(xlsx).chopped(30) << WorkbookContent::Damaged;
+    QTest::newRow("ods cut off in its first entry") << zipOf(ods).left(36) << WorkbookContent::Damaged;
     QTest::newRow("directory past the end") << pastTheEnd << WorkbookContent::Damaged;
     QTest::newRow("too short for a zip") << QByteArray("PK\x03\x04rest") << WorkbookContent::Other;
     QTest::newRow("text") << QByteArray("name\n张三\n") << WorkbookContent::Other;
