@@ -1,5 +1,6 @@
 // Click-to-result times of the import and the export against the real LibreOffice, each beside a
-// plain `soffice --headless --convert-to csv` of the same workbook made in the same run.
+// plain `soffice --headless --convert-to csv` of the same workbook made in the same run. The
+// workbook comes with Excel 97, Office Open XML and OpenDocument content, always as "导入名单.xls".
 #include "results/result_export.h"
 #include "support/fake_form_controls.h"
 #include "support/office_fixture.h"
@@ -9,7 +10,11 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <array>
 #include <benchmark/benchmark.h>
+#include <map>
+#include <memory>
+#include <string>
 
 using namespace lotdraw;
 using namespace lotdraw::testing;
@@ -20,26 +25,31 @@ struct Workbook {
     QTemporaryDir folder;
     QString path = folder.filePath(QStringLiteral("导入名单.xls"));
 
-    Workbook() {
+    explicit Workbook(const QString &format) {
         QString csv = QStringLiteral("名单\n姓名\n");
         for (int i = 1; i <= 99; ++i) {
             csv += QStringLiteral("名字%1\n").arg(i);
         }
-        makeWorkbookFromCsv(csv, path);
+        makeWorkbookFromCsv(csv, path, format);
     }
 };
 
-Workbook &workbook() {
-    static Workbook book;
-    return book;
+// One workbook per content format, each under the name "导入名单.xls".
+Workbook &workbook(const char *format = "xls") {
+    static std::map<QString, std::unique_ptr<Workbook>> books;
+    std::unique_ptr<Workbook> &book = books[QString::fromLatin1(format)];
+    if (!book) {
+        book = std::make_unique<Workbook>(QString::fromLatin1(format));
+    }
+    return *book;
 }
 
-void BM_ImportOf99Names(benchmark::State &state) {
+void BM_ImportOf99Names(benchmark::State &state, const char *format) {
     LibreOfficeApplication office;
     DrawState drawState;
     FakeFormControls controls;
     RecordingMessages messages;
-    WorkbookCommands commands({drawState, controls, messages, office, workbook().path});
+    WorkbookCommands commands({drawState, controls, messages, office, workbook(format).path});
     for (auto _ : state) {
         commands.importPool();
         if (drawState.poolCount != 99 || !messages.shown().isEmpty()) {
@@ -49,14 +59,14 @@ void BM_ImportOf99Names(benchmark::State &state) {
     }
 }
 
-void BM_ExportOf100Lines(benchmark::State &state) {
+void BM_ExportOf100Lines(benchmark::State &state, const char *format) {
     LibreOfficeApplication office;
     FakeFormControls controls;
     RecordingMessages messages;
     for (int i = 1; i <= 100; ++i) {
         controls.list(1).append(QStringLiteral("中签%1").arg(i));
     }
-    ResultExport exporter({controls, messages, office, workbook().path});
+    ResultExport exporter({controls, messages, office, workbook(format).path});
     for (auto _ : state) {
         exporter.exportList(1);
         if (!messages.shown().isEmpty()) {
@@ -74,12 +84,21 @@ void BM_ConvertToCsv(benchmark::State &state) {
 
 } // namespace
 
-BENCHMARK(BM_ImportOf99Names)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ConvertToCsv)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ExportOf100Lines)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
+    const auto timed = [](benchmark::internal::Benchmark *registered) {
+        registered->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+    };
+    const std::array<const char *, 3> formats{"xls", "xlsx", "ods"};
+    for (const char *format : formats) {
+        timed(benchmark::RegisterBenchmark((std::string("BM_ImportOf99Names/") + format).c_str(), BM_ImportOf99Names,
+                                           format));
+    }
+    timed(benchmark::RegisterBenchmark("BM_ConvertToCsv", BM_ConvertToCsv));
+    for (const char *format : formats) {
+        timed(benchmark::RegisterBenchmark((std::string("BM_ExportOf100Lines/") + format).c_str(), BM_ExportOf100Lines,
+                                           format));
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

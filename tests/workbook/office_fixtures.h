@@ -11,9 +11,10 @@ namespace lotdraw::testing {
 // Helpers for tests against a real LibreOffice, independent of the code under test.
 
 // Process ids of this user's soffice.bin processes that have not exited (zombies excluded) and,
-// unless `argument` is empty, have `argument` among their arguments. The machine may run other
-// people's offices, so tests look only at those on their own profiles.
-[[nodiscard]] std::vector<pid_t> liveOfficeProcesses(const QString &argument = {});
+// unless `argument` is empty, have `argument` among their arguments; `withLaunchers` adds the
+// processes that start an office (soffice, oosplash). The machine may run other people's
+// offices, so tests look only at those on their own profiles.
+[[nodiscard]] std::vector<pid_t> liveOfficeProcesses(const QString &argument = {}, bool withLaunchers = false);
 // The children of `parent` (soffice.bin under its launcher).
 [[nodiscard]] std::vector<pid_t> childProcesses(pid_t parent);
 // LibreOffice lock files (".~lock.*#") and our unfinished saves in `folder`.
