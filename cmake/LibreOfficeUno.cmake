@@ -48,6 +48,7 @@ set(_uno_types
     com.sun.star.task.ErrorCodeIOException
     com.sun.star.task.ErrorCodeRequest
     com.sun.star.task.XInteractionAbort
+    com.sun.star.task.XInteractionApprove
     com.sun.star.task.XInteractionHandler
     com.sun.star.task.XInteractionRequest
     com.sun.star.text.XText

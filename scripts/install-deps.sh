@@ -10,6 +10,7 @@ packages=(
     fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai
     xvfb xauth imagemagick libx11-dev libxtst-dev
     clang-format-16 libbenchmark-dev
+    dpkg-dev librsvg2-bin lintian desktop-file-utils appstream
 )
 
 missing=()

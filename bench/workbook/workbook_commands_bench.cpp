@@ -1,7 +1,8 @@
 // Click-to-result times of the import and the export against the real LibreOffice, each beside a
-// plain `soffice --headless --convert-to csv` of the same workbook made in the same run. The commands
-// run once on their own and once behind the window, whose waiter hands each office call to a thread
-// of its own while the window keeps its events.
+// plain `soffice --headless --convert-to csv` of the same workbook made in the same run. The
+// workbook comes with Excel 97, Office Open XML and OpenDocument content, always as "导入名单.xls".
+// The commands run once on their own and once behind the window, whose waiter hands each office
+// call to a thread of its own while the window keeps its events.
 #include "app/main_window.h"
 #include "results/result_export.h"
 #include "support/fake_form_controls.h"
@@ -12,7 +13,11 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <array>
 #include <benchmark/benchmark.h>
+#include <map>
+#include <memory>
+#include <string>
 
 using namespace lotdraw;
 using namespace lotdraw::testing;
@@ -23,26 +28,31 @@ struct Workbook {
     QTemporaryDir folder;
     QString path = folder.filePath(QStringLiteral("导入名单.xls"));
 
-    Workbook() {
+    explicit Workbook(const QString &format) {
         QString csv = QStringLiteral("名单\n姓名\n");
         for (int i = 1; i <= 99; ++i) {
             csv += QStringLiteral("名字%1\n").arg(i);
         }
-        makeWorkbookFromCsv(csv, path);
+        makeWorkbookFromCsv(csv, path, format);
     }
 };
 
-Workbook &workbook() {
-    static Workbook book;
-    return book;
+// One workbook per content format, each under the name "导入名单.xls".
+Workbook &workbook(const char *format = "xls") {
+    static std::map<QString, std::unique_ptr<Workbook>> books;
+    std::unique_ptr<Workbook> &book = books[QString::fromLatin1(format)];
+    if (!book) {
+        book = std::make_unique<Workbook>(QString::fromLatin1(format));
+    }
+    return *book;
 }
 
-void BM_ImportOf99Names(benchmark::State &state) {
+void BM_ImportOf99Names(benchmark::State &state, const char *format) {
     LibreOfficeApplication office;
     DrawState drawState;
     FakeFormControls controls;
     RecordingMessages messages;
-    WorkbookCommands commands({drawState, controls, messages, office, workbook().path});
+    WorkbookCommands commands({drawState, controls, messages, office, workbook(format).path});
     for (auto _ : state) {
         commands.importPool();
         if (drawState.poolCount != 99 || !messages.shown().isEmpty()) {
@@ -52,14 +62,14 @@ void BM_ImportOf99Names(benchmark::State &state) {
     }
 }
 
-void BM_ExportOf100Lines(benchmark::State &state) {
+void BM_ExportOf100Lines(benchmark::State &state, const char *format) {
     LibreOfficeApplication office;
     FakeFormControls controls;
     RecordingMessages messages;
     for (int i = 1; i <= 100; ++i) {
         controls.list(1).append(QStringLiteral("中签%1").arg(i));
     }
-    ResultExport exporter({controls, messages, office, workbook().path});
+    ResultExport exporter({controls, messages, office, workbook(format).path});
     for (auto _ : state) {
         exporter.exportList(1);
         if (!messages.shown().isEmpty()) {
@@ -110,18 +120,27 @@ void BM_ConvertToCsv(benchmark::State &state) {
 
 } // namespace
 
-BENCHMARK(BM_ImportOf99Names)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ImportOf99NamesInTheWindow)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ConvertToCsv)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ExportOf100Lines)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ExportOf100LinesInTheWindow)->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
-
 int main(int argc, char **argv) {
     // The window needs a platform, not a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    const auto timed = [](benchmark::internal::Benchmark *registered) {
+        registered->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+    };
+    const std::array<const char *, 3> formats{"xls", "xlsx", "ods"};
+    for (const char *format : formats) {
+        timed(benchmark::RegisterBenchmark((std::string("BM_ImportOf99Names/") + format).c_str(), BM_ImportOf99Names,
+                                           format));
+    }
+    timed(benchmark::RegisterBenchmark("BM_ImportOf99NamesInTheWindow/xls", BM_ImportOf99NamesInTheWindow));
+    timed(benchmark::RegisterBenchmark("BM_ConvertToCsv", BM_ConvertToCsv));
+    for (const char *format : formats) {
+        timed(benchmark::RegisterBenchmark((std::string("BM_ExportOf100Lines/") + format).c_str(), BM_ExportOf100Lines,
+                                           format));
+    }
+    timed(benchmark::RegisterBenchmark("BM_ExportOf100LinesInTheWindow/xls", BM_ExportOf100LinesInTheWindow));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

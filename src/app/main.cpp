@@ -24,8 +24,13 @@ int main(int argc, char *argv[]) {
     lotdraw::MessageBoxMessages messages;
     const lotdraw::SystemClock clock;
     lotdraw::Xoshiro256Generator random(clock);
-    lotdraw::LibreOfficeApplication spreadsheet;
-    lotdraw::MainWindow window({messages, spreadsheet, lotdraw::nameListWorkbookPath(), random});
+    lotdraw::LibreOfficeApplication office;
+    // The first start of the installed program makes its folder and copies the sample there; what
+    // fails is told at the first command that needs the workbook, which tries again.
+    lotdraw::ProgramFolder folder(lotdraw::systemProgramPlaces());
+    static_cast<void>(folder.prepare());
+    lotdraw::ProgramFolderSpreadsheet spreadsheet(office, folder);
+    lotdraw::MainWindow window({messages, spreadsheet, folder.workbookPath(), random});
     messages.setParent(&window);
     window.show();
     return QApplication::exec();

@@ -1,6 +1,9 @@
 #include "app/main_window.h"
 
+#include "app/form_layout.h"
 #include "app/message_box_messages.h"
+#include "app/presentation_keys.h"
+#include "build_info.h"
 #include "skin/fonts.h"
 #include "skin/skin.h"
 
@@ -8,6 +11,7 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,55 +27,32 @@ static void initAppResources() {
 namespace lotdraw {
 namespace {
 
-constexpr QRect twips(int left, int top, int width, int height) {
-    return {left / MainWindow::kTwipsPerPixel, top / MainWindow::kTwipsPerPixel, width / MainWindow::kTwipsPerPixel,
-            height / MainWindow::kTwipsPerPixel};
-}
-
-// Fonts are asked for by their Windows names; skin/fonts.cpp maps them onto installed CJK faces
-// that cover the GB2312 repertoire.
-QFont songti(qreal points, bool bold) {
-    QFont font(QStringLiteral("宋体"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-QFont lishu(qreal points, bool bold) {
-    QFont font(QStringLiteral("隶书"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
+// Each control gets its place and font from the layout table, once all are built.
 template<typename Widget>
-Widget *place(Widget *widget, const char *name, QRect geometry, const QFont &font) {
+Widget *named(Widget *widget, const char *name) {
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    widget->setFont(font);
     return widget;
 }
 
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, QRect geometry, const QFont &font) {
-    auto *widget = place(new QPushButton(caption, parent), name, geometry, font);
+QPushButton *button(QWidget *parent, const char *name, const QString &caption) {
+    auto *widget = named(new QPushButton(caption, parent), name);
     widget->setAutoDefault(false);
     return widget;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &caption, QRect geometry, const QFont &font,
-              Qt::Alignment alignment) {
-    auto *widget = place(new QLabel(caption, parent), name, geometry, font);
+QLabel *label(QWidget *parent, const char *name, const QString &caption, Qt::Alignment alignment) {
+    auto *widget = named(new QLabel(caption, parent), name);
     widget->setAlignment(alignment);
     widget->setWordWrap(true);
     return widget;
 }
 
-QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, QRect geometry) {
-    return place(new QGroupBox(caption, parent), name, geometry, songti(12, true));
+QGroupBox *frame(QWidget *parent, const char *name, const QString &caption) {
+    return named(new QGroupBox(caption, parent), name);
 }
 
-QListWidget *listBox(QWidget *parent, const char *name, QRect geometry, const QFont &font) {
-    auto *widget = place(new QListWidget(parent), name, geometry, font);
+QListWidget *listBox(QWidget *parent, const char *name) {
+    auto *widget = named(new QListWidget(parent), name);
     widget->setUniformItemSizes(true);
     return widget;
 }
@@ -96,9 +77,9 @@ MainWindow::MainWindow(Dependencies dependencies, QWidget *parent)
     initAppResources();
     installFontSubstitutes();
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(QStringLiteral("现场抽签V1.1"));
+    setWindowTitle(QStringLiteral("现场抽签V") + QLatin1StringView(build_info::kShortVersion));
     setWindowIcon(QIcon(QStringLiteral(":/app/icons/lotdraw.png")));
-    setFixedSize(kClientWidthTwips / kTwipsPerPixel, kClientHeightTwips / kTwipsPerPixel);
+    setFixedSize(kFormPixels);
 
     buildControls();
     applyStackingOrder();
@@ -106,6 +87,9 @@ MainWindow::MainWindow(Dependencies dependencies, QWidget *parent)
     connectHandlers();
     centreOnScreen();
     startUp();
+    // The full-screen keys and the remote's keys must reach the window whichever control has the
+    // focus: a list would take Page Down for itself.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -114,91 +98,59 @@ void MainWindow::buildControls() {
     m_rollTimer = new QTimer(this);
     m_rollTimer->setObjectName(QStringLiteral("rollTimer"));
 
-    m_closeViewButton =
-        button(this, "closeViewButton", QStringLiteral("关闭"), twips(11640, 5760, 1215, 615), songti(14.25, true));
+    m_closeViewButton = button(this, "closeViewButton", QStringLiteral("关闭"));
     m_closeViewButton->hide();
-    m_enlargedList = listBox(this, "enlargedList", twips(120, 120, 12975, 6540), songti(36, false));
+    m_enlargedList = listBox(this, "enlargedList");
     // The enlarged list flows its lines in three side-by-side columns and scrolls sideways, so an
     // audience sees three times as many names at this size.
     m_enlargedList->setFlow(QListView::TopToBottom);
     m_enlargedList->setWrapping(true);
     m_enlargedList->setResizeMode(QListView::Adjust);
-    // A column a third of the whole width, rounded up: the viewport inside the frame is a little
-    // narrower, so a fourth column never peeks in at the right edge.
-    m_enlargedList->setGridSize(
-        QSize((m_enlargedList->width() + 2) / 3, QFontMetrics(m_enlargedList->font()).height() + 4));
     m_enlargedList->hide();
 
-    m_displayFrame = frame(this, "displayFrame", QStringLiteral("随机抽取显示窗口："), twips(8520, 120, 4575, 2175));
-    m_rollingDisplay =
-        label(m_displayFrame, "rollingDisplay", QString(), twips(240, 600, 3735, 975), songti(42, true), kCentred);
+    m_displayFrame = frame(this, "displayFrame", QStringLiteral("随机抽取显示窗口："));
+    m_rollingDisplay = label(m_displayFrame, "rollingDisplay", QString(), kCentred);
     m_rollingDisplay->setWordWrap(false);
 
-    m_settingsFrame = frame(this, "settingsFrame", QStringLiteral("抽取设置："), twips(3720, 120, 4695, 2175));
-    m_startButton =
-        button(m_settingsFrame, "startButton", QStringLiteral("开始"), twips(3240, 720, 1095, 855), songti(12, true));
-    m_removeOption = place(new QRadioButton(QStringLiteral("否"), m_settingsFrame), "removeOption",
-                           twips(2160, 1320, 495, 375), songti(12, true));
-    m_keepOption = place(new QRadioButton(QStringLiteral("是"), m_settingsFrame), "keepOption",
-                         twips(1320, 1320, 495, 375), songti(12, true));
+    m_settingsFrame = frame(this, "settingsFrame", QStringLiteral("抽取设置："));
+    m_startButton = button(m_settingsFrame, "startButton", QStringLiteral("开始"));
+    m_removeOption = named(new QRadioButton(QStringLiteral("否"), m_settingsFrame), "removeOption");
+    m_keepOption = named(new QRadioButton(QStringLiteral("是"), m_settingsFrame), "keepOption");
     m_keepChoice = new QButtonGroup(this);
     m_keepChoice->addButton(m_keepOption);
     m_keepChoice->addButton(m_removeOption);
     m_keepOption->setChecked(true);
-    m_stopButton =
-        button(m_settingsFrame, "stopButton", QStringLiteral("结束"), twips(3240, 720, 1095, 855), songti(12, true));
-    m_drawCountBox =
-        place(new QLineEdit(m_settingsFrame), "drawCountBox", twips(1560, 600, 975, 375), songti(12, true));
-    m_drawCountUnitLabel =
-        label(m_settingsFrame, "drawCountUnitLabel", QString(), twips(2640, 660, 285, 255), songti(12, false), kLeft);
-    m_drawCountLabel = label(m_settingsFrame, "drawCountLabel", QStringLiteral("抽取值："), twips(120, 660, 1335, 255),
-                             songti(12, false), kCentred);
-    m_keepChoiceLabel = label(m_settingsFrame, "keepChoiceLabel", QStringLiteral("抽取后是否保留"),
-                              twips(120, 1320, 975, 495), songti(12, false), kCentred);
+    m_stopButton = button(m_settingsFrame, "stopButton", QStringLiteral("结束"));
+    m_drawCountBox = named(new QLineEdit(m_settingsFrame), "drawCountBox");
+    m_drawCountUnitLabel = label(m_settingsFrame, "drawCountUnitLabel", QString(), kLeft);
+    m_drawCountLabel = label(m_settingsFrame, "drawCountLabel", QStringLiteral("抽取值："), kCentred);
+    m_keepChoiceLabel = label(m_settingsFrame, "keepChoiceLabel", QStringLiteral("抽取后是否保留"), kCentred);
 
-    m_poolSourceFrame = frame(this, "poolSourceFrame", QStringLiteral("抽签对象设置："), twips(120, 120, 3495, 2175));
-    m_editButton = button(m_poolSourceFrame, "editButton", QStringLiteral("打开EXCEL"), twips(1800, 1080, 1455, 495),
-                          songti(12, true));
-    m_importButton = button(m_poolSourceFrame, "importButton", QStringLiteral("确定"), twips(1800, 360, 1455, 495),
-                            songti(15, true));
-    m_editLabel = label(m_poolSourceFrame, "editLabel", QStringLiteral("编辑抽签对象"), twips(120, 1200, 1695, 375),
-                        songti(12, true), kLeft);
-    m_importLabel = label(m_poolSourceFrame, "importLabel", QStringLiteral("导入抽签对象"), twips(120, 480, 1695, 375),
-                          songti(12, true), kLeft);
+    m_poolSourceFrame = frame(this, "poolSourceFrame", QStringLiteral("抽签对象设置："));
+    m_editButton = button(m_poolSourceFrame, "editButton", QStringLiteral("打开EXCEL"));
+    m_importButton = button(m_poolSourceFrame, "importButton", QStringLiteral("确定"));
+    m_editLabel = label(m_poolSourceFrame, "editLabel", QStringLiteral("编辑抽签对象"), kLeft);
+    m_importLabel = label(m_poolSourceFrame, "importLabel", QStringLiteral("导入抽签对象"), kLeft);
 
-    m_resultsFrame = frame(this, "resultsFrame", QStringLiteral("抽签结果显示："), twips(120, 2400, 12975, 4215));
-    m_exportNotice = button(m_resultsFrame, "exportNotice", QStringLiteral("导出到EXCEL结束！"),
-                            twips(2040, 0, 8295, 1455), lishu(36, true));
+    m_resultsFrame = frame(this, "resultsFrame", QStringLiteral("抽签结果显示："));
+    m_exportNotice = button(m_resultsFrame, "exportNotice", QStringLiteral("导出到EXCEL结束！"));
     m_exportNotice->hide();
-    // Five columns 2520 twips apart: a heading over a list, and the buttons under it. A result
-    // list's "导出" lies 1320 twips right of its "查看".
-    constexpr int kColumnStep = 2520;
     for (int i = FormControls::kLastResultList; i >= FormControls::kFirstResultList; --i) {
-        const auto at = static_cast<std::size_t>(i);
-        m_exportButtons[at] =
-            button(m_resultsFrame, qPrintable(QStringLiteral("exportButton%1").arg(i)), QStringLiteral("导出"),
-                   twips(120 + i * kColumnStep + 1320, 3600, 975, 375), songti(12, true));
+        m_exportButtons[static_cast<std::size_t>(i)] =
+            button(m_resultsFrame, qPrintable(QStringLiteral("exportButton%1").arg(i)), QStringLiteral("导出"));
     }
-    static constexpr std::array<int, 5> kViewButtonWidth{855, 975, 1095, 1095, 1095};
     for (int i = FormControls::kLastResultList; i >= FormControls::kPoolList; --i) {
-        const auto at = static_cast<std::size_t>(i);
         const bool pool = i == FormControls::kPoolList;
         const QString name = pool ? QStringLiteral("poolViewButton") : QStringLiteral("viewButton%1").arg(i);
-        // The pool's "详情" stands right of the pool count label, not at its column's left edge.
-        const int left = pool ? 1560 : 120 + i * kColumnStep;
-        m_viewButtons[at] =
-            button(m_resultsFrame, qPrintable(name), pool ? QStringLiteral("详情") : QStringLiteral("查看"),
-                   twips(left, 3600, kViewButtonWidth[at], 375), songti(12, true));
+        m_viewButtons[static_cast<std::size_t>(i)] =
+            button(m_resultsFrame, qPrintable(name), pool ? QStringLiteral("详情") : QStringLiteral("查看"));
     }
     for (int i = FormControls::kPoolList; i <= FormControls::kLastResultList; ++i) {
-        const auto at = static_cast<std::size_t>(i);
         const QString name =
             i == FormControls::kPoolList ? QStringLiteral("poolList") : QStringLiteral("resultList%1").arg(i);
-        m_lists[at] =
-            listBox(m_resultsFrame, qPrintable(name), twips(120 + i * kColumnStep, 840, 2295, 2670), songti(12, false));
+        m_lists[static_cast<std::size_t>(i)] = listBox(m_resultsFrame, qPrintable(name));
     }
-    m_poolCountLabel =
-        label(m_resultsFrame, "poolCountLabel", QString(), twips(120, 3675, 1455, 375), songti(12, true), kCentred);
+    m_poolCountLabel = label(m_resultsFrame, "poolCountLabel", QString(), kCentred);
     QPalette red = m_poolCountLabel->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     m_poolCountLabel->setPalette(red);
@@ -207,9 +159,7 @@ void MainWindow::buildControls() {
         const bool pool = i == FormControls::kPoolList;
         const QString name = pool ? QStringLiteral("poolHeading") : QStringLiteral("resultHeading%1").arg(i);
         const QString caption = pool ? QStringLiteral("被抽名单：") : DrawStateProcedures::headingFor(i);
-        m_headings[static_cast<std::size_t>(i)] =
-            label(m_resultsFrame, qPrintable(name), caption, twips(120 + i * kColumnStep, 480, 2295, 375),
-                  songti(12, true), kCentred);
+        m_headings[static_cast<std::size_t>(i)] = label(m_resultsFrame, qPrintable(name), caption, kCentred);
     }
 
     m_listLines.reserve(m_lists.size());
@@ -217,6 +167,15 @@ void MainWindow::buildControls() {
         m_listLines.emplace_back(*widget);
     }
     m_enlargedLines.emplace(*m_enlargedList);
+
+    for (const ControlPlace &place : formLayout()) {
+        auto *widget = findChild<QWidget *>(QString::fromLatin1(place.name));
+        if (widget == nullptr) {
+            qFatal("the layout places a control the window lacks: %s", place.name);
+        }
+        m_placedControls.push_back({widget, &place});
+    }
+    applyScale(m_scale);
 }
 
 void MainWindow::applyStackingOrder() {
@@ -269,6 +228,119 @@ void MainWindow::centreOnScreen() {
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+}
+
+void MainWindow::applyScale(const FormScale &scale) {
+    m_scale = scale;
+    // On the controls, not on the window, so that a message box over the window keeps the normal
+    // skin; and before the fonts: a new sheet polishes the controls afresh, fonts included.
+    const QString sheet = scaledSkin(scale);
+    for (const auto &[widget, place] : m_placedControls) {
+        if (widget->parentWidget() == this) {
+            widget->setStyleSheet(sheet);
+        }
+    }
+    for (const auto &[widget, place] : m_placedControls) {
+        QRect geometry = scale.pixels(place->twips);
+        if (widget->parentWidget() == this) {
+            geometry.translate(scale.origin());
+        }
+        widget->setGeometry(geometry);
+        widget->setFont(place->font(scale.factor()));
+    }
+    // A column a third of the whole width, rounded up: the viewport inside the frame is a little
+    // narrower, so a fourth column never peeks in at the right edge.
+    m_enlargedList->setGridSize(
+        QSize((m_enlargedList->width() + 2) / 3, QFontMetrics(m_enlargedList->font()).height() + scale.length(4)));
+}
+
+QString MainWindow::scaledSkin(const FormScale &scale) const {
+    // The skin's borders, corners and frame-title margins grow with the controls. The normal window
+    // leaves the skin's own sheet alone.
+    const auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (scale == FormScale() || app == nullptr || app->styleSheet().isEmpty()) {
+        return {};
+    }
+    // The option buttons' round indicator has a size of the style's own (asked without a widget,
+    // so no sheet answers); named here in pixels of the normal window, it grows too.
+    const QString indicator =
+        QStringLiteral("\nQRadioButton { spacing: %1px; }\nQRadioButton::indicator { width: %2px; height: %2px; }\n")
+            .arg(style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing))
+            .arg(style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth));
+    return scale.styleSheet(app->styleSheet() + indicator);
+}
+
+void MainWindow::setFullScreen(bool on) {
+    if (on == isFullScreen()) {
+        return;
+    }
+    if (on) {
+        m_normalGeometry = geometry();
+        // A fixed size would keep the window manager from giving the window the whole screen.
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        showFullScreen();
+    } else {
+        showNormal(); // changeEvent() puts the normal window back
+    }
+}
+
+void MainWindow::pressStartOrStop() {
+    // Only where the operator could click the button: not under the enlarged view, not while the
+    // office works, not behind a message box.
+    if (m_enlargedList->isVisible() || m_officeProgress.isBusy() || QApplication::activeModalWidget() != nullptr) {
+        return;
+    }
+    if (m_startButton->isVisible()) {
+        m_startButton->click();
+    } else if (m_stopButton->isVisible()) {
+        m_stopButton->click();
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    // Whenever the size comes: a window manager may give the full screen late, or not at all.
+    if (const FormScale scale = FormScale::fitting(size()); scale != m_scale) {
+        applyScale(scale);
+    }
+}
+
+void MainWindow::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isFullScreen() && minimumSize() != maximumSize()) {
+        // Out of full screen, by our key or by the window manager: the fixed normal window again, at
+        // the place it had (centred, as it opened, unless the operator moved it). The place is that
+        // of the window's inside: its frame is still missing at this point.
+        setFixedSize(kFormPixels);
+        setGeometry(QRect(m_normalGeometry.topLeft(), kFormPixels));
+    }
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
+        return false;
+    }
+    // Keys for a control of this window only; a message box is a window of its own and keeps its keys.
+    auto *target = static_cast<QWidget *>(watched);
+    if (target != this && !isAncestorOf(target)) {
+        return false;
+    }
+    const auto *key = static_cast<QKeyEvent *>(event);
+    switch (presentationCommandFor(key->key(), key->modifiers(), key->isAutoRepeat(), isFullScreen())) {
+        case PresentationCommand::None:
+            return false;
+        case PresentationCommand::ToggleFullScreen:
+            setFullScreen(!isFullScreen());
+            return true;
+        case PresentationCommand::LeaveFullScreen:
+            setFullScreen(false);
+            return true;
+        case PresentationCommand::StartOrStop:
+            pressStartOrStop();
+            return true;
+    }
+    return false;
 }
 
 // Start-up: clear the skip flag, then dress the window. Whatever the skin layer meets, the window

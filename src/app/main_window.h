@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/form_layout.h"
+#include "app/form_scale.h"
 #include "app/list_widget_lines.h"
 #include "app/office_progress.h"
 #include "draw/draw_control.h"
@@ -31,18 +33,15 @@ class QRadioButton;
 namespace lotdraw {
 
 // The program's one window: a fixed form whose controls keep the places and fonts they were laid
-// out with (places in twips, 15 twips to a logical pixel). Each user action enters through one of
-// the handlers below; the logic behind them works on the draw state and on FormControls.
+// out with (places in twips, 15 twips to a logical pixel). For a projector it also shows full screen,
+// the whole form scaled up to fit. Each user action enters through one of the handlers below; the
+// logic behind them works on the draw state and on FormControls.
 class MainWindow final
     : public QWidget
     , public FormControls {
     Q_OBJECT
 
 public:
-    static constexpr int kTwipsPerPixel = 15;
-    static constexpr int kClientWidthTwips = 13230;
-    static constexpr int kClientHeightTwips = 6720;
-
     struct Dependencies {
         Messages &messages;
         SpreadsheetApplication &spreadsheet;
@@ -105,6 +104,14 @@ public:
     // The back colour of a result list that received the latest stop (red 255, green 192, blue 255).
     static const QColor kHighlightColour;
 
+protected:
+    // F11 and Esc, and a presenter remote's Page Down and Page Up, whichever control has the focus.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    // The form scales to whatever size the window gets: 882 x 448 in the normal window, the screen
+    // in full screen.
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 private:
     void startUp();
     void buildControls();
@@ -113,6 +120,13 @@ private:
     void connectHandlers();
     void setOptionChosen(QRadioButton *option, bool chosen);
     void centreOnScreen();
+    void applyScale(const FormScale &scale);
+    [[nodiscard]] QString scaledSkin(const FormScale &scale) const;
+    // The whole form, fonts included, scaled to fill the screen; or the normal fixed window.
+    // Nothing of the draw changes: a rolling draw keeps rolling.
+    void setFullScreen(bool on);
+    // A click on whichever of "开始" and "结束" shows; nothing where the operator could not click it.
+    void pressStartOrStop();
     [[nodiscard]] QListWidget *listWidget(int index) const;
 
     Dependencies m_deps;
@@ -154,6 +168,14 @@ private:
     std::array<QListWidget *, 5> m_lists{};         // [0] the pool list, 1..4 the result lists
     QLabel *m_poolCountLabel = nullptr;
     std::array<QLabel *, 5> m_headings{}; // over the lists, same indices
+
+    struct PlacedControl {
+        QWidget *widget;
+        const ControlPlace *place;
+    };
+    std::vector<PlacedControl> m_placedControls;
+    FormScale m_scale;
+    QRect m_normalGeometry;
 
     std::vector<ListWidgetLines> m_listLines;
     std::optional<ListWidgetLines> m_enlargedLines;

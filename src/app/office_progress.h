@@ -39,6 +39,7 @@ public:
 
     // Nested calls count: the work ends with the last setBusy(false).
     void setBusy(bool busy);
+    [[nodiscard]] bool isBusy() const { return m_busyDepth > 0; }
 
     void run(OfficeStep step, const std::function<void()> &call, const std::function<void()> &cancel) override;
 

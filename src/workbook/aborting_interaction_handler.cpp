@@ -6,6 +6,7 @@
 #include <com/sun/star/document/LockedOnSavingRequest.hpp>
 #include <com/sun/star/document/OwnLockOnDocumentRequest.hpp>
 #include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/task/XInteractionApprove.hpp>
 #include <com/sun/star/ucb/IOErrorCode.hpp>
 #include <com/sun/star/ucb/InteractiveIOException.hpp>
 
@@ -54,6 +55,19 @@ void AbortingInteractionHandler::handle(const css::uno::Reference<css::task::XIn
     if (!request.is()) {
         return;
     }
+    const auto continuations = request->getContinuations();
+    // The office cannot make its lock file beside the document (a writable file in a read-only
+    // folder) and asks whether to go on without one. Reading is safe without it, and a save never
+    // writes the file in place, so go on; refusing would make such a workbook unreadable.
+    if (css::document::LockFileIgnoreRequest ignore; request->getRequest() >>= ignore) {
+        for (const auto &continuation : continuations) {
+            const css::uno::Reference<css::task::XInteractionApprove> approve(continuation, css::uno::UNO_QUERY);
+            if (approve.is()) {
+                approve->select();
+                return;
+            }
+        }
+    }
     const OfficeQuestion question = classify(request->getRequest());
     {
         const std::lock_guard lock(m_mutex);
@@ -61,7 +75,6 @@ void AbortingInteractionHandler::handle(const css::uno::Reference<css::task::XIn
             m_question = question;
         }
     }
-    const auto continuations = request->getContinuations();
     for (const auto &continuation : continuations) {
         const css::uno::Reference<css::task::XInteractionAbort> abort(continuation, css::uno::UNO_QUERY);
         if (abort.is()) {

@@ -16,7 +16,8 @@ enum class OfficeQuestion {
 };
 
 // The interaction handler passed with every load and store: it refuses each question at once (a
-// hidden office must never wait for an answer nobody can give) and remembers the first reason.
+// hidden office must never wait for an answer nobody can give) and remembers the first reason. The
+// one question it approves is whether to work on without a lock file that cannot be made.
 class AbortingInteractionHandler final : public cppu::WeakImplHelper1<css::task::XInteractionHandler> {
 public:
     void SAL_CALL handle(const css::uno::Reference<css::task::XInteractionRequest> &request) override;

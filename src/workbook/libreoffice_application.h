@@ -76,7 +76,8 @@ public:
     LibreOfficeApplication();
     explicit LibreOfficeApplication(LibreOfficeOptions options);
 
-    // True while a LibreOffice process of this user runs. Hidden instances on our own profile that
+    // True while a LibreOffice process of this user runs, also one still starting (the window
+    // handed over for editing takes a moment to appear). Hidden instances on our own profile that
     // a crashed run of this program left behind are ended first: the user can neither see nor
     // close them, and they would block every later import.
     [[nodiscard]] bool isRunning() override;

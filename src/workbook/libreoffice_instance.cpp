@@ -58,6 +58,12 @@ constexpr int kMaxColumn = 16384;
 // How many rows of a column one read fetches at once.
 constexpr int kBlockRows = 128;
 
+// The office's filter for each format a name list comes in. Each is used both to load a workbook
+// and to save it back, so the file keeps the format it had whatever its name says.
+const rtl::OUString kExcel97Filter("MS Excel 97");
+const rtl::OUString kOfficeOpenXmlFilter("Calc MS Excel 2007 XML");
+const rtl::OUString kOpenDocumentFilter("calc8");
+
 css::beans::PropertyValue property(const char *name, const css::uno::Any &value) {
     css::beans::PropertyValue result;
     result.Name = rtl::OUString::createFromAscii(name);
@@ -219,6 +225,27 @@ void LibreOfficeInstance::openWorkbook(const QString &path) {
     if (!info.isFile()) {
         throw SpreadsheetError(office_messages::notWorkbook(absolute));
     }
+    if (!info.isReadable()) {
+        throw SpreadsheetError(office_messages::accessDenied(absolute));
+    }
+    // The filter comes from the content: without one the office would take a text file for CSV,
+    // and a later save would overwrite the workbook as such.
+    rtl::OUString filterName;
+    switch (workbookContent(absolute)) {
+        case WorkbookContent::Excel97:
+            filterName = kExcel97Filter;
+            break;
+        case WorkbookContent::OfficeOpenXml:
+            filterName = kOfficeOpenXmlFilter;
+            break;
+        case WorkbookContent::OpenDocument:
+            filterName = kOpenDocumentFilter;
+            break;
+        case WorkbookContent::Damaged:
+            throw SpreadsheetError(office_messages::damaged(absolute));
+        case WorkbookContent::Other:
+            throw SpreadsheetError(office_messages::notWorkbook(absolute));
+    }
     // A lock file means the workbook is open in an office window (or was, until that office
     // crashed). Loading it anyway would give a read-only copy or take the other office's lock.
     const QString lockPath = officeLockFilePath(absolute);
@@ -236,7 +263,7 @@ void LibreOfficeInstance::openWorkbook(const QString &path) {
         property("Hidden", css::uno::Any(true)),
         property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
         property("UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE)),
-        property("FilterName", css::uno::Any(rtl::OUString("MS Excel 97"))),
+        property("FilterName", css::uno::Any(filterName)),
         property("InteractionHandler", css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))),
     });
     m_touchedFiles.append(absolute);
@@ -252,7 +279,7 @@ void LibreOfficeInstance::openWorkbook(const QString &path) {
     if (!component.is()) {
         failLoad(absolute, static_cast<int>(handler->question()));
     }
-    attachWorkbook(absolute, false, component);
+    attachWorkbook(absolute, false, filterName, component);
 }
 
 // A lock is abandoned when this login's own office wrote it on this machine and no office of
@@ -262,6 +289,12 @@ void LibreOfficeInstance::openWorkbook(const QString &path) {
 // one of our own instances that was killed is taken back by the profile check before this.
 bool LibreOfficeInstance::isAbandonedLock(const OfficeLockOwner &owner) const {
     return isLockOfThisLogin(owner) && !officeProcessRuns(m_process->pid());
+}
+
+// True when a lock file beside the workbook belongs to an office other than ours.
+bool LibreOfficeInstance::isLockedByAnother(const QString &path) const {
+    const QString lockPath = officeLockFilePath(path);
+    return QFileInfo::exists(lockPath) && !isLockFileOfProfile(lockPath, m_profile.url());
 }
 
 void LibreOfficeInstance::failLoad(const QString &path, int question) {
@@ -282,13 +315,13 @@ void LibreOfficeInstance::failLoad(const QString &path, int question) {
     if (!QFileInfo(path).isReadable()) {
         throw SpreadsheetError(office_messages::accessDenied(path));
     }
-    throw SpreadsheetError(hasWorkbookSignature(path) ? office_messages::damaged(path)
-                                                      : office_messages::notWorkbook(path));
+    // Its content looked like a workbook, or it would not have been loaded.
+    throw SpreadsheetError(office_messages::damaged(path));
 }
 
-void LibreOfficeInstance::attachWorkbook(const QString &path, bool isNew,
+void LibreOfficeInstance::attachWorkbook(const QString &path, bool isNew, const rtl::OUString &filterName,
                                          const Reference<css::lang::XComponent> &component) {
-    Workbook workbook{path, isNew, {}, {}, {}};
+    Workbook workbook{path, isNew, filterName, false, {}, {}, {}};
     QString refusal;
     const auto closeDocument = [&component] {
         const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
@@ -304,11 +337,13 @@ void LibreOfficeInstance::attachWorkbook(const QString &path, bool isNew,
                 workbook.model.is() ? workbook.model->getCurrentController() : nullptr, UNO_QUERY);
             if (!storable.is() || !view.is()) {
                 refusal = office_messages::notWorkbook(path);
-            } else if (storable->isReadonly()) {
-                // Another user's lock or a write-protected file: a later save would fail.
-                refusal = QFileInfo(path).isWritable() ? office_messages::lockedOrOpen(path)
-                                                       : office_messages::readOnly(path);
+            } else if (storable->isReadonly() && isLockedByAnother(path)) {
+                // Another office took the workbook between our look at its lock and the load.
+                refusal = office_messages::lockedOrOpen(path);
             } else {
+                // A file the office cannot write (a write-protected stick, a read-only share or
+                // file) still reads; only a save refuses.
+                workbook.readOnly = storable->isReadonly();
                 workbook.sheet = view->getActiveSheet();
                 const Reference<css::util::XNumberFormatsSupplier> formats(component, UNO_QUERY_THROW);
                 workbook.formats = formats->getNumberFormats();
@@ -352,7 +387,7 @@ void LibreOfficeInstance::newWorkbook(const QString &path) {
     if (!component.is()) {
         throw SpreadsheetError(office_messages::cannotCreate(absolute, QStringLiteral("电子表格程序没有给出新工作簿")));
     }
-    attachWorkbook(absolute, true, component);
+    attachWorkbook(absolute, true, kExcel97Filter, component);
 }
 
 void LibreOfficeInstance::checkCell(int row, int column) const {
@@ -486,6 +521,11 @@ void LibreOfficeInstance::setCell(int row, int column, const QString &text) {
 void LibreOfficeInstance::saveActiveWorkbook() {
     Workbook &workbook = activeWorkbook();
     const QString target = workbook.isNew ? workbook.path : resolvedTarget(workbook.path);
+    // Refused before anything is written: the save replaces the file through a new one in its
+    // folder, so both have to be writable; a write-protected file is also the user's wish.
+    if (!workbook.isNew && (workbook.readOnly || !canReplaceFile(target))) {
+        throw SpreadsheetError(office_messages::notWritable(target));
+    }
     if (workbook.isNew && QFileInfo::exists(target)) {
         throw SpreadsheetError(office_messages::fileExists(target));
     }
@@ -497,7 +537,7 @@ void LibreOfficeInstance::saveActiveWorkbook() {
     m_touchedFiles.append(temporary);
     const rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
     const auto arguments = properties({
-        property("FilterName", css::uno::Any(rtl::OUString("MS Excel 97"))),
+        property("FilterName", css::uno::Any(workbook.filterName)),
         property("Overwrite", css::uno::Any(true)),
         property("InteractionHandler", css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))),
     });

@@ -66,6 +66,11 @@ private:
     struct Workbook {
         QString path;
         bool isNew = false;
+        // The office's filter for the file's format, used to load it and to save it back.
+        rtl::OUString filterName;
+        // Opened from a file this login cannot write (a read-only folder or file): readable, and
+        // every save is refused.
+        bool readOnly = false;
         css::uno::Reference<css::frame::XModel> model;
         css::uno::Reference<css::sheet::XSpreadsheet> sheet;
         css::uno::Reference<css::util::XNumberFormats> formats;
@@ -88,8 +93,10 @@ private:
     [[nodiscard]] QString readCellSlowly(Workbook &workbook, int row, int column);
     [[nodiscard]] QString numberCellText(Workbook &workbook, const css::uno::Reference<css::uno::XInterface> &cell,
                                          double value);
-    void attachWorkbook(const QString &path, bool isNew, const css::uno::Reference<css::lang::XComponent> &component);
+    void attachWorkbook(const QString &path, bool isNew, const rtl::OUString &filterName,
+                        const css::uno::Reference<css::lang::XComponent> &component);
     [[nodiscard]] bool isAbandonedLock(const OfficeLockOwner &owner) const;
+    [[nodiscard]] bool isLockedByAnother(const QString &path) const;
     [[noreturn]] void failLoad(const QString &path, int question);
     void closeDocuments();
     void endOffice(bool graceful) noexcept;

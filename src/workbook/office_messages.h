@@ -38,8 +38,9 @@ inline QString lockedOrOpen(const QString &path) {
         .arg(QDir::toNativeSeparators(path));
 }
 
-inline QString readOnly(const QString &path) {
-    return QStringLiteral("名单工作簿只能以只读方式打开（文件不可写）：%1").arg(QDir::toNativeSeparators(path));
+inline QString notWritable(const QString &path) {
+    return QStringLiteral("名单工作簿不可写入（文件或它所在的文件夹是只读的），无法保存：%1")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 inline QString accessDenied(const QString &path) {
@@ -51,7 +52,8 @@ inline QString damaged(const QString &path) {
 }
 
 inline QString notWorkbook(const QString &path) {
-    return QStringLiteral("文件不是 Excel 97-2003 工作簿（.xls），无法读取：%1").arg(QDir::toNativeSeparators(path));
+    return QStringLiteral("文件不是电子表格工作簿（.xls、.xlsx 或 .ods），无法读取：%1")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 inline QString cannotOpen(const QString &path, const QString &reason) {

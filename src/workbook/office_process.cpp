@@ -80,8 +80,11 @@ QByteArray readComm(const QString &pidFolder) {
     return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
 }
 
+// The office itself and the launchers that start it: the soffice script (also run as
+// "libreoffice" through its link), which becomes oosplash, which runs soffice.bin. Only the
+// launchers exist during the first moments of a start.
 bool isOfficeComm(const QByteArray &comm) {
-    return comm == "soffice.bin" || comm == "oosplash" || comm == "soffice";
+    return comm == "soffice.bin" || comm == "oosplash" || comm == "soffice" || comm == "libreoffice";
 }
 
 } // namespace
@@ -190,14 +193,24 @@ pid_t startDetached(const QString &program, const QStringList &arguments, const 
     CStringArray envp(environment);
     const QByteArray path = QFile::encodeName(program);
 
+    // Told by the grandchild when its exec fails; closed by the exec when it succeeds.
+    int execReport[2] = {-1, -1};
+    if (::pipe2(execReport, O_CLOEXEC) != 0) {
+        throw SpreadsheetError(office_messages::cannotShow(QString::fromLocal8Bit(std::strerror(errno))));
+    }
+
     // Double fork: the middle child starts a new session, starts the program and exits at once,
     // so the program is adopted by init and never becomes our zombie. Between fork and exec only
     // async-signal-safe calls are made.
     const pid_t middle = ::fork();
     if (middle < 0) {
-        throw SpreadsheetError(office_messages::cannotShow(QString::fromLocal8Bit(std::strerror(errno))));
+        const int error = errno;
+        ::close(execReport[0]);
+        ::close(execReport[1]);
+        throw SpreadsheetError(office_messages::cannotShow(QString::fromLocal8Bit(std::strerror(error))));
     }
     if (middle == 0) {
+        ::close(execReport[0]);
         ::setsid();
         const pid_t grandchild = ::fork();
         if (grandchild == 0) {
@@ -216,15 +229,29 @@ pid_t startDetached(const QString &program, const QStringList &arguments, const 
                 ::dup2(null, STDERR_FILENO);
             }
             ::execve(path.constData(), argv.data(), envp.data());
+            const int error = errno;
+            [[maybe_unused]] const ssize_t written = ::write(execReport[1], &error, sizeof error);
             ::_exit(127);
         }
         ::_exit(grandchild < 0 ? 1 : 0);
     }
+    ::close(execReport[1]);
     int status = 0;
     while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
     }
+    // Waiting for the exec means that the office is visible to the probe as soon as we return,
+    // as its launcher, so a second command cannot start another one on the same workbook.
+    int execError = 0;
+    ssize_t received = -1;
+    do {
+        received = ::read(execReport[0], &execError, sizeof execError);
+    } while (received < 0 && errno == EINTR);
+    ::close(execReport[0]);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         throw SpreadsheetError(office_messages::cannotShow(QStringLiteral("无法创建进程")));
+    }
+    if (received == static_cast<ssize_t>(sizeof execError)) {
+        throw SpreadsheetError(office_messages::cannotShow(QString::fromLocal8Bit(std::strerror(execError))));
     }
     // The middle child led the new session; its id stays the id of the session and the group.
     return middle;
@@ -262,7 +289,7 @@ bool officeProcessRuns(pid_t exceptGroup) {
             continue;
         }
         const QString folder = QStringLiteral("/proc/") + text;
-        if (readComm(folder) != "soffice.bin") {
+        if (!isOfficeComm(readComm(folder))) {
             continue;
         }
         const ProcStatus status = readStatus(folder);

@@ -49,8 +49,9 @@ pid_t startDetached(const QString &program, const QStringList &arguments, const 
 // names are not ASCII. `forceCLocale` replaces every locale setting with C.UTF-8 instead.
 [[nodiscard]] QStringList officeEnvironment(bool forceCLocale);
 
-// True while a soffice.bin process of this user runs (zombies do not count), leaving out those in
-// process group `exceptGroup` when it is given.
+// True while an office process of this user runs (zombies do not count), leaving out those in
+// process group `exceptGroup` when it is given. An office that is still starting counts: for its
+// first second or so only its launchers (soffice, oosplash) exist, not yet soffice.bin.
 [[nodiscard]] bool officeProcessRuns(pid_t exceptGroup = 0);
 
 // Kills every soffice process of this user that has `argument` among its arguments (and its

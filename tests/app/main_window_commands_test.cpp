@@ -6,9 +6,11 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShortcut>
 #include <QTest>
 #include <QTimer>
@@ -48,6 +50,8 @@ private slots:
     void slowOfficeWorkShowsProgress_data();
     void slowOfficeWorkShowsProgress();
     void clicksQueuedDuringQuickWorkAreDropped();
+    void remoteKeysStartAndStopTheDraw_data();
+    void remoteKeysStartAndStopTheDraw();
 
 private:
     template<typename T>
@@ -281,6 +285,52 @@ void MainWindowCommandsTest::clicksQueuedDuringQuickWorkAreDropped() {
     QCOMPARE(linesOf(child<QListWidget>("poolList")), (QStringList{"甲", "乙", "丙"}));
     // Work this quick shows no progress window at all.
     QCOMPARE(m_window->findChild<QDialog *>(QStringLiteral("progressDialog")), nullptr);
+}
+
+void MainWindowCommandsTest::remoteKeysStartAndStopTheDraw_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("Page Down, pool list focused") << int(Qt::Key_PageDown) << QStringLiteral("poolList");
+    QTest::newRow("Page Up, number box focused") << int(Qt::Key_PageUp) << QStringLiteral("drawCountBox");
+}
+
+void MainWindowCommandsTest::remoteKeysStartAndStopTheDraw() {
+    QFETCH(int, key);
+    QFETCH(QString, focus);
+    const auto remote = [&] {
+        auto *focused = child<QWidget>(qPrintable(focus));
+        focused->setFocus();
+        QTest::keyClick(focused, Qt::Key(key));
+    };
+    auto *start = child<QPushButton>("startButton");
+    auto *stop = child<QPushButton>("stopButton");
+    auto *timer = m_window->findChild<QTimer *>(QStringLiteral("rollTimer"));
+    QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
+
+    // After the import neither keep option is chosen: the same refusal as a click on "开始".
+    remote();
+    QCOMPARE(m_messages.shown(), QStringList{DrawControl::kNoKeepChoiceMessage});
+    QVERIFY(!timer->isActive());
+
+    QTest::mouseClick(child<QRadioButton>("keepOption"), Qt::LeftButton);
+    child<QLineEdit>("drawCountBox")->setText(QStringLiteral("2"));
+    remote();
+    QVERIFY(timer->isActive());
+    QVERIFY(stop->isVisible());
+    QVERIFY(!start->isVisible());
+    QTRY_VERIFY(!child<QLabel>("rollingDisplay")->text().isEmpty());
+
+    remote();
+    QVERIFY(!timer->isActive());
+    QVERIFY(start->isVisible());
+    QCOMPARE(child<QListWidget>("resultList1")->count(), 2);
+
+    // Under the enlarged view "开始" cannot be clicked, and the remote does nothing either.
+    QTest::mouseClick(child<QPushButton>("poolViewButton"), Qt::LeftButton);
+    QTest::keyClick(child<QListWidget>("enlargedList"), Qt::Key(key));
+    QVERIFY(!timer->isActive());
+    QVERIFY(start->isVisible());
+    QCOMPARE(m_messages.shown().size(), 1);
 }
 
 QTEST_MAIN(MainWindowCommandsTest)

@@ -35,6 +35,7 @@ private slots:
     void exportNoticeLiesInFrontOfTheResults();
     void tabOrder();
     void keepOptionsFormOneGroup();
+    void fullScreenScalesTheFormAndEscRestoresIt();
 
 private:
     QWidget *control(const QString &name) const {
@@ -275,6 +276,34 @@ void MainWindowTest::keepOptionsFormOneGroup() {
     QTest::mouseClick(yes, Qt::LeftButton);
     QVERIFY(yes->isChecked());
     QVERIFY(!no->isChecked());
+}
+
+void MainWindowTest::fullScreenScalesTheFormAndEscRestoresIt() {
+    QWidget *start = control(QStringLiteral("startButton"));
+    QWidget *frame = control(QStringLiteral("settingsFrame"));
+    QWidget *focused = control(QStringLiteral("poolList"));
+    focused->setFocus();
+    const QRect normal = m_window->geometry();
+
+    // The test runs on a screen of 1280 x 800 pixels: the factor is 1280 / 882, the form 650 px high
+    // with a margin of 75 px above it.
+    QTest::keyClick(focused, Qt::Key_F11);
+    QVERIFY(m_window->isFullScreen());
+    // The platform gives the screen's size when it pleases; the form follows the size it gets.
+    QTRY_COMPARE(m_window->size(), QSize(1280, 800));
+    QCOMPARE(start->geometry(), QRect(313, 70, 106, 83));
+    QCOMPARE(frame->geometry(), QRect(360, 75 + 12, 454, 210));
+    QCOMPARE(control(QStringLiteral("enlargedList"))->geometry(), QRect(12, 75 + 12, 1255, 633));
+    QVERIFY(qFuzzyCompare(start->font().pointSizeF(), 12 * 1280.0 / 882));
+    QVERIFY(qFuzzyCompare(control(QStringLiteral("exportNotice"))->font().pointSizeF(), 36 * 1280.0 / 882));
+
+    QTest::keyClick(focused, Qt::Key_Escape);
+    QVERIFY(!m_window->isFullScreen());
+    QCOMPARE(m_window->geometry(), normal);
+    QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
+    QCOMPARE(start->geometry(), QRect(216, 48, 73, 57));
+    QCOMPARE(frame->geometry(), QRect(248, 8, 313, 145));
+    QCOMPARE(start->font().pointSizeF(), 12.0);
 }
 
 QTEST_MAIN(MainWindowTest)

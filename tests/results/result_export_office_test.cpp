@@ -121,6 +121,7 @@ private slots:
     void exportingTwiceGivesTheSameContents();
     void failureBeforeTheSaveLeavesTheFileAlone();
     void missingWorkbookIsReported();
+    void readOnlyFolderImportsButRefusesTheExport();
     void officeKilledDuringTheSaveLeavesAWholeWorkbook_data();
     void officeKilledDuringTheSaveLeavesAWholeWorkbook();
 
@@ -167,26 +168,35 @@ void ResultExportOfficeTest::writesTheListIntoItsColumn_data() {
     QTest::addColumn<int>("resultList");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("format");
 
-    QTest::newRow("n lines then nothing below") << 1 << numbered("甲", 7) << numbered("甲", 7);
-    QTest::newRow("an empty list") << 2 << QStringList{} << QStringList{};
-    QTest::newRow("more than 100 lines") << 3 << numbered("丙", 130) << numbered("丙", 100);
-    QTest::newRow("an empty line stops") << 4 << QStringList{"丁", "戊", "", "己"} << QStringList{"丁", "戊"};
-    QTest::newRow("digits and spaces stay text") << 1 << QStringList{"007", "  "} << QStringList{"007", "  "};
+    QTest::newRow("n lines then nothing below") << 1 << numbered("甲", 7) << numbered("甲", 7) << "xls";
+    QTest::newRow("an empty list") << 2 << QStringList{} << QStringList{} << "xls";
+    QTest::newRow("more than 100 lines") << 3 << numbered("丙", 130) << numbered("丙", 100) << "xls";
+    QTest::newRow("an empty line stops") << 4 << QStringList{"丁", "戊", "", "己"} << QStringList{"丁", "戊"} << "xls";
+    QTest::newRow("digits and spaces stay text") << 1 << QStringList{"007", "  "} << QStringList{"007", "  "} << "xls";
+    // The workbook keeps the format its content had, under its old name.
+    QTest::newRow("xlsx content stays xlsx") << 1 << numbered("新", 9) << numbered("新", 9) << "xlsx";
+    QTest::newRow("ods content stays ods") << 1 << numbered("新", 9) << numbered("新", 9) << "ods";
 }
 
 void ResultExportOfficeTest::writesTheListIntoItsColumn() {
     QFETCH(int, resultList);
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
+    QFETCH(QString, format);
     const int column = resultList + 1;
     fillList(resultList, lines);
+    if (format != QStringLiteral("xls")) {
+        makeWorkbookFromCsv(startingCsv(), m_path, format);
+    }
     const QList<QStringList> before = readWorkbookCsv(m_path);
 
     m_export->exportList(resultList);
 
     QCOMPARE(m_messages.shown(), QStringList{});
     QVERIFY(m_controls.isExportNoticeVisible());
+    QCOMPARE(workbookFormatOf(m_path), format);
     const QList<QStringList> after = readWorkbookCsv(m_path);
     QCOMPARE(columnAt(after, column, 3, 102), padded(expected, 100));
     // Nothing outside rows 3..102 of the column changed.
@@ -250,6 +260,39 @@ void ResultExportOfficeTest::missingWorkbookIsReported() {
     QVERIFY(m_controls.isExportNoticeVisible());
     qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
     QVERIFY(!QFile::exists(m_path));
+}
+
+void ResultExportOfficeTest::readOnlyFolderImportsButRefusesTheExport() {
+    // The program's folder on a write-protected stick or a read-only share.
+    QString csv = QStringLiteral("名单\n姓名\n");
+    for (const QString &name : numbered("池", 12)) {
+        csv += name + u'\n';
+    }
+    makeWorkbookFromCsv(csv, m_path);
+    const QByteArray before = bytesOf(m_path);
+    BindMounts mounts;
+    if (const QString refusal = mounts.mount(m_folder->path(), m_folder->path(), true); !refusal.isEmpty()) {
+        QSKIP(qPrintable(refusal));
+    }
+
+    DrawState state;
+    WorkbookCommands commands({state, m_controls, m_messages, m_office, m_path});
+    commands.importPool();
+    QCOMPARE(m_messages.shown(), QStringList{});
+    QCOMPARE(m_controls.lines(FormControls::kPoolList), numbered("池", 12));
+
+    fillList(1, numbered("中", 3));
+    m_export->exportList(1);
+
+    QCOMPARE(m_messages.shown().size(), 1);
+    const QString message = m_messages.shown().constFirst();
+    QVERIFY2(message.contains(QStringLiteral("不可写入")) && message.contains(QStringLiteral("导入名单.xls")),
+             qPrintable(message));
+    QVERIFY(!m_controls.isExportNoticeVisible());
+    QCOMPARE(bytesOf(m_path), before);
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("导入名单.xls")});
+    QCOMPARE(runningOfficeProcesses(), QList<qint64>{});
 }
 
 void ResultExportOfficeTest::officeKilledDuringTheSaveLeavesAWholeWorkbook_data() {

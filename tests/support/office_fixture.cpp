@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -66,17 +67,42 @@ void writeAll(const QString &path, const QByteArray &bytes) {
 
 } // namespace
 
-void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath) {
+void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath, const QString &format) {
+    const QMap<QString, QString> filters{{QStringLiteral("xls"), QStringLiteral("xls:MS Excel 97")},
+                                         {QStringLiteral("xlsx"), QStringLiteral("xlsx:Calc MS Excel 2007 XML")},
+                                         {QStringLiteral("ods"), QStringLiteral("ods:calc8")}};
+    if (!filters.contains(format)) {
+        fail(QStringLiteral("no such workbook format: ") + format);
+    }
     const QTemporaryDir work;
     const QString csv = work.filePath(QStringLiteral("book.csv"));
     writeAll(csv, csvText.toUtf8());
     // Comma, double quote, UTF-8, from line 1; spaces are kept.
-    convert(csv, QStringLiteral("xls:MS Excel 97"), QStringLiteral("CSV:44,34,76,1"), work.path());
-    const QString made = work.filePath(QStringLiteral("book.xls"));
+    convert(csv, filters.value(format), QStringLiteral("CSV:44,34,76,1"), work.path());
+    const QString made = work.filePath(QStringLiteral("book.") + format);
     QFile::remove(xlsPath);
     if (!QFile::copy(made, xlsPath)) {
         fail(QStringLiteral("cannot place the workbook at ") + xlsPath);
     }
+}
+
+QString workbookFormatOf(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    if (bytes.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1"))) {
+        return QStringLiteral("xls");
+    }
+    if (!bytes.startsWith("PK\x03\x04")) {
+        return {};
+    }
+    if (bytes.mid(30, 8) == "mimetype" && bytes.mid(38, 46) == "application/vnd.oasis.opendocument.spreadsheet") {
+        return QStringLiteral("ods");
+    }
+    return bytes.contains("[Content_Types].xml") && bytes.contains("xl/workbook.xml") ? QStringLiteral("xlsx")
+                                                                                      : QString();
 }
 
 QList<QStringList> readWorkbookCsv(const QString &xlsPath) {
@@ -148,6 +174,35 @@ QList<QStringList> parseCsv(const QString &text) {
         rows.append(row);
     }
     return rows;
+}
+
+BindMounts::~BindMounts() {
+    while (!m_targets.isEmpty()) {
+        const QString target = m_targets.takeLast();
+        if (QProcess::execute(QStringLiteral("umount"), {target}) != 0) {
+            // Busy: detach it now, so that nothing stays mounted over a test's folder.
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("--lazy"), target});
+        }
+    }
+}
+
+QString BindMounts::mount(const QString &source, const QString &target, bool readOnly) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("mount"), {QStringLiteral("--bind"), source, target});
+    if (!process.waitForFinished(10'000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        return QStringLiteral("mount --bind is not permitted here: ") + QString::fromLocal8Bit(process.readAll());
+    }
+    m_targets.append(target);
+    if (readOnly) {
+        process.start(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), target});
+        if (!process.waitForFinished(10'000) || process.exitStatus() != QProcess::NormalExit ||
+            process.exitCode() != 0) {
+            return QStringLiteral("a read-only remount is not permitted here: ") +
+                   QString::fromLocal8Bit(process.readAll());
+        }
+    }
+    return {};
 }
 
 QList<qint64> runningOfficeProcesses() {

@@ -48,6 +48,7 @@ private slots:
     void opensTheWorkbookInAWindowOfTheUsers();
     void importReadsTheUsersSavedEdits();
     void missingWorkbookChangesNothing();
+    void readOnlyWorkbookOpensReadOnly();
 
 private:
     std::unique_ptr<XvfbDisplay> m_display;
@@ -104,6 +105,11 @@ void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
     m_commands->openForEditing();
 
     QCOMPARE(m_messages.shown(), QStringList{});
+    // Pressed again at once, while the office is still starting and shows no window yet.
+    const QString running = QString::fromUtf16(kSpreadsheetRunningMessage);
+    m_commands->openForEditing();
+    QCOMPARE(m_messages.shown(), QStringList{running});
+    m_messages.clear();
     QVERIFY2(waitFor([this] { return !m_display->windowsTitled(QStringLiteral("导入名单")).isEmpty(); }, 30'000),
              "no window of the workbook appeared");
     if (const QByteArray shot = qgetenv("LOTDRAW_SCREENSHOT"); !shot.isEmpty()) {
@@ -116,7 +122,6 @@ void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
     // While the window is open: a second press and the import refuse, and nothing changes.
     m_commands->openForEditing();
     m_commands->importPool();
-    const QString running = QString::fromUtf16(kSpreadsheetRunningMessage);
     QCOMPARE(m_messages.shown(), (QStringList{running, running}));
     QCOMPARE(m_controls.lines(1), QStringList{QStringLiteral("中签")});
     QCOMPARE(m_display->windowsTitled(QStringLiteral("导入名单")).size(), 1);
@@ -190,6 +195,33 @@ void EditCommandOfficeTest::missingWorkbookChangesNothing() {
     m_commands->openForEditing();
     QCOMPARE(m_messages.shown(), QStringList{});
     QVERIFY(waitFor([this] { return !m_display->windowsTitled(QStringLiteral("导入名单")).isEmpty(); }, 30'000));
+}
+
+void EditCommandOfficeTest::readOnlyWorkbookOpensReadOnly() {
+    // The program's folder on a write-protected stick: the user's window opens the workbook as it
+    // would when opened by hand, read-only and saying so.
+    makeWorkbookFromCsv(QStringLiteral("名单\n姓名\n甲\n"), m_path);
+    BindMounts mounts;
+    if (const QString refusal = mounts.mount(m_folder->path(), m_folder->path(), true); !refusal.isEmpty()) {
+        QSKIP(qPrintable(refusal));
+    }
+
+    m_commands->openForEditing();
+
+    QCOMPARE(m_messages.shown(), QStringList{});
+    QVERIFY2(waitFor([this] { return !m_display->windowsTitled(QStringLiteral("导入名单")).isEmpty(); }, 30'000),
+             "no window of the workbook appeared");
+    // The office marks the title; its words are English on a fresh profile.
+    QVERIFY2(waitFor([this] { return !m_display->windowsTitled(QStringLiteral("(read-only)")).isEmpty(); }, 10'000),
+             "the window does not say that the workbook is read-only");
+    if (const QByteArray shot = qgetenv("LOTDRAW_SCREENSHOT"); !shot.isEmpty()) {
+        QTest::qWait(2000);
+        QVERIFY(m_display->screenshot(QString::fromLocal8Bit(shot)));
+    }
+    for (const unsigned long window : m_display->windowsTitled(QStringLiteral("导入名单"))) {
+        m_display->requestClose(window);
+    }
+    QVERIFY(waitFor([] { return runningOfficeProcesses().isEmpty(); }, 20'000));
 }
 
 QTEST_GUILESS_MAIN(EditCommandOfficeTest)

@@ -1,4 +1,5 @@
 #include "office_fixtures.h"
+#include "support/office_fixture.h"
 #include "workbook/libreoffice_application.h"
 #include "workbook/name_list_workbook.h"
 
@@ -68,6 +69,8 @@ private slots:
     void sampleWorkbookLayout();
     void openFailures_data();
     void openFailures();
+    void readOnlyWorkbookReadsButIsNotSaved_data();
+    void readOnlyWorkbookReadsButIsNotSaved();
     void workbookOpenInAnotherOfficeIsRefused();
     void ownStaleLockIsTakenBack();
     void abandonedLockOfThisLoginIsTakenBack();
@@ -276,11 +279,15 @@ void LibreOfficeApplicationTest::openFailures_data() {
     QTest::newRow("missing") << "missing"
                              << "找不到名单工作簿";
     QTest::newRow("text named .xls") << "text"
-                                     << "不是 Excel 97-2003 工作簿";
+                                     << "不是电子表格工作簿";
+    QTest::newRow("web page named .xls") << "html"
+                                         << "不是电子表格工作簿";
     QTest::newRow("random bytes named .xls") << "random"
-                                             << "不是 Excel 97-2003 工作簿";
+                                             << "不是电子表格工作簿";
     QTest::newRow("damaged workbook") << "damaged"
                                       << "已损坏";
+    QTest::newRow("cut-off xlsx named .xls") << "cut-off xlsx"
+                                             << "已损坏";
     QTest::newRow("locked by another user") << "locked"
                                             << "已在电子表格程序中打开";
     QTest::newRow("locked here by another login") << "locked, other login"
@@ -288,7 +295,7 @@ void LibreOfficeApplicationTest::openFailures_data() {
     QTest::newRow("locked by this login on another machine") << "locked, other machine"
                                                              << "已在电子表格程序中打开";
     QTest::newRow("a folder") << "folder"
-                              << "不是 Excel 97-2003 工作簿";
+                              << "不是电子表格工作簿";
 }
 
 void LibreOfficeApplicationTest::openFailures() {
@@ -304,6 +311,12 @@ void LibreOfficeApplicationTest::openFailures() {
     }
     if (kind == QStringLiteral("text")) {
         writeFile(file, "姓名\n张三\n李四\n");
+    } else if (kind == QStringLiteral("html")) {
+        // Without the right filter the office reads a web page's table as a sheet.
+        writeFile(file, "<html><body><table><tr><td>姓名</td></tr><tr><td>张三</td></tr></table></body></html>");
+    } else if (kind == QStringLiteral("cut-off xlsx")) {
+        makeWorkbookFromCsv(QStringLiteral("名单\n姓名\n甲\n"), file, QStringLiteral("xlsx"));
+        writeFile(file, fileBytes(file).chopped(100));
     } else if (kind == QStringLiteral("random")) {
         QByteArray noise;
         for (int index = 0; index < 4096; ++index) {
@@ -339,6 +352,55 @@ void LibreOfficeApplicationTest::openFailures() {
         QCOMPARE(fileBytes(lock), foreignLock);
         QVERIFY(QFile::remove(lock));
     }
+}
+
+void LibreOfficeApplicationTest::readOnlyWorkbookReadsButIsNotSaved_data() {
+    QTest::addColumn<QString>("readOnly");
+    QTest::newRow("folder mounted read-only") << "folder";
+    QTest::newRow("file mounted read-only in a writable folder") << "file";
+    // The office can write the file but cannot make its lock file beside it.
+    QTest::newRow("writable file in a read-only folder") << "folder, not file";
+}
+
+void LibreOfficeApplicationTest::readOnlyWorkbookReadsButIsNotSaved() {
+    QFETCH(QString, readOnly);
+    const QString file = path(QStringLiteral("导入名单.xls"));
+    writeWorkbook(file, {QStringLiteral("甲"), QStringLiteral("乙")});
+    const QByteArray before = fileBytes(file);
+    // The same bytes outside, to be mounted writable over the file in the read-only folder.
+    const QString writable = m_home.filePath(QStringLiteral("writable.xls"));
+    QFile::remove(writable);
+    QVERIFY(QFile::copy(file, writable));
+
+    BindMounts mounts;
+    QString refusal;
+    if (readOnly == QStringLiteral("file")) {
+        refusal = mounts.mount(file, file, true);
+    } else {
+        refusal = mounts.mount(m_dir->path(), m_dir->path(), true);
+        if (refusal.isEmpty() && readOnly == QStringLiteral("folder, not file")) {
+            refusal = mounts.mount(writable, file, false);
+        }
+    }
+    if (!refusal.isEmpty()) {
+        QSKIP(qPrintable(refusal));
+    }
+
+    LibreOfficeApplication app(options());
+    {
+        const auto instance = app.create();
+        instance->openWorkbook(file);
+        QCOMPARE(instance->cell(3, 1), QStringLiteral("甲"));
+        QCOMPARE(instance->cell(4, 1), QStringLiteral("乙"));
+        instance->setCell(3, 2, QStringLiteral("丙"));
+        const QString failure = failureOf([&] { instance->saveActiveWorkbook(); });
+        QVERIFY2(failure.contains(QStringLiteral("不可写入")), qPrintable(failure));
+        QVERIFY2(failure.contains(QStringLiteral("导入名单.xls")), qPrintable(failure));
+        instance->quit();
+        instance->closeWorkbooks();
+    }
+    QCOMPARE(fileBytes(file), before);
+    QCOMPARE(leftoverFiles(m_dir->path()), QStringList());
 }
 
 void LibreOfficeApplicationTest::workbookOpenInAnotherOfficeIsRefused() {
@@ -706,9 +768,9 @@ void LibreOfficeApplicationTest::probeSeesRunningOffices() {
     // Other offices of this user may come and go on a shared machine; the probe must agree with
     // a scan of its own whenever the scans before and after it agree.
     for (int attempt = 0; attempt < 20; ++attempt) {
-        const bool before = !liveOfficeProcesses().empty();
+        const bool before = !liveOfficeProcesses({}, true).empty();
         const bool probe = app.isRunning();
-        if (before == !liveOfficeProcesses().empty()) {
+        if (before == !liveOfficeProcesses({}, true).empty()) {
             QCOMPARE(probe, before);
             return;
         }
@@ -729,8 +791,12 @@ void LibreOfficeApplicationTest::probeEndsOrphansOnOurProfile() {
     QVERIFY(orphan.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(!ourOffices().empty(), 20000);
 
-    (void)app.isRunning();
+    // Offices of other profiles of this login would make the probe true on their own.
+    const bool others = liveOfficeProcesses({}, true).size() > liveOfficeProcesses(m_profileArgument, true).size();
+    // Ended by the probe itself, so not counted, launcher included.
+    const bool probed = app.isRunning();
     QVERIFY(orphan.waitForFinished(5000));
+    QVERIFY(!probed || others);
     QTRY_VERIFY_WITH_TIMEOUT(ourOffices().empty(), 2000);
     QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_lotdraw-orphan-test").arg(::getuid()));
 }

@@ -37,13 +37,16 @@ bool ownedByMe(const QString &pid) {
 
 } // namespace
 
-std::vector<pid_t> liveOfficeProcesses(const QString &argument) {
+std::vector<pid_t> liveOfficeProcesses(const QString &argument, bool withLaunchers) {
     std::vector<pid_t> result;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         bool isNumber = false;
         const int pid = entry.toInt(&isNumber);
-        if (!isNumber || procFile(entry, "comm").trimmed() != "soffice.bin" || !ownedByMe(entry)) {
+        const QByteArray comm = procFile(entry, "comm").trimmed();
+        const bool office = comm == "soffice.bin" ||
+                            (withLaunchers && (comm == "soffice" || comm == "oosplash" || comm == "libreoffice"));
+        if (!isNumber || !office || !ownedByMe(entry)) {
             continue;
         }
         if (!argument.isEmpty() && !procFile(entry, "cmdline").split('\0').contains(argument.toUtf8())) {

@@ -11,9 +11,10 @@ namespace lotdraw::testing {
 // Helpers for tests against a real LibreOffice, independent of the code under test.
 
 // Process ids of this user's soffice.bin processes that have not exited (zombies excluded) and,
-// unless `argument` is empty, have `argument` among their arguments. The machine may run other
-// people's offices, so tests look only at those on their own profiles.
-[[nodiscard]] std::vector<pid_t> liveOfficeProcesses(const QString &argument = {});
+// unless `argument` is empty, have `argument` among their arguments; `withLaunchers` adds the
+// processes that start an office (soffice, oosplash). The machine may run other people's
+// offices, so tests look only at those on their own profiles.
+[[nodiscard]] std::vector<pid_t> liveOfficeProcesses(const QString &argument = {}, bool withLaunchers = false);
 // True while `pid` names a process that has not ended (a zombie has).
 [[nodiscard]] bool isLiveProcess(pid_t pid);
 // The children of `parent` (soffice.bin under its launcher).

@@ -120,23 +120,29 @@ void PoolImportOfficeTest::givePool(const QStringList &pool) {
 void PoolImportOfficeTest::importsColumnA_data() {
     QTest::addColumn<QString>("csv");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("format");
 
-    QTest::newRow("row 3 empty") << workbookCsv({"", "甲"}) << QStringList{};
+    QTest::newRow("row 3 empty") << workbookCsv({"", "甲"}) << QStringList{} << "xls";
     QTest::newRow("eight names then an empty row")
-        << workbookCsv(numbered("名", 8) + QStringList{"", "后面"}) << numbered("名", 8);
-    QTest::newRow("a gap") << workbookCsv({"甲", "乙", "丙", "", "丁", "戊"}) << QStringList{"甲", "乙", "丙"};
-    QTest::newRow("99 names with more below") << workbookCsv(numbered("名", 110)) << numbered("名", 99);
+        << workbookCsv(numbered("名", 8) + QStringList{"", "后面"}) << numbered("名", 8) << "xls";
+    QTest::newRow("a gap") << workbookCsv({"甲", "乙", "丙", "", "丁", "戊"}) << QStringList{"甲", "乙", "丙"} << "xls";
+    QTest::newRow("99 names with more below") << workbookCsv(numbered("名", 110)) << numbered("名", 99) << "xls";
     QTest::newRow("spaces-only and number cells") << QStringLiteral("h,\nh,\n\"  \"\n42\n0\n\" 张 三 \"\n1234567\n")
-                                                  << QStringList{"  ", "42", "0", " 张 三 ", "1234567"};
+                                                  << QStringList{"  ", "42", "0", " 张 三 ", "1234567"} << "xls";
     QTest::newRow("text in rows 1-2 and columns B-E")
         << QStringLiteral("标题1,标题2,x,y,z\n副,副,副,副,副\n甲,B3,C3,D3,E3\n乙,B4,C4,D4,E4\n,B5,C5,D5,E5\n")
-        << QStringList{"甲", "乙"};
+        << QStringList{"甲", "乙"} << "xls";
+    // Saved from a newer office, or renamed, as "导入名单.xls".
+    QTest::newRow("xlsx content") << workbookCsv(numbered("名", 12) + QStringList{"", "后面"}) << numbered("名", 12)
+                                  << "xlsx";
+    QTest::newRow("ods content") << workbookCsv({"甲", "  ", "42", "", "丁"}) << QStringList{"甲", "  ", "42"} << "ods";
 }
 
 void PoolImportOfficeTest::importsColumnA() {
     QFETCH(QString, csv);
     QFETCH(QStringList, expected);
-    makeWorkbookFromCsv(csv, m_path);
+    QFETCH(QString, format);
+    makeWorkbookFromCsv(csv, m_path, format);
     const QByteArray before = bytesOf(m_path);
 
     importOnce();

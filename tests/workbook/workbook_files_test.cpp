@@ -15,6 +15,30 @@ using namespace lotdraw;
 using lotdraw::testing::fileBytes;
 using lotdraw::testing::writeFile;
 
+namespace {
+
+// A zip of stored (uncompressed) entries: local headers, then the central directory and its end
+// record, as any zip writer lays them out.
+QByteArray zipOf(const QList<std::pair<QByteArray, QByteArray>> &entries) {
+    const auto u16 = [](qsizetype value) { return QByteArray(1, char(value & 0xff)) + char((value >> 8) & 0xff); };
+    const auto u32 = [&u16](qsizetype value) { return u16(value & 0xffff) + u16((value >> 16) & 0xffff); };
+    QByteArray zip;
+    QByteArray directory;
+    for (const auto &[name, data] : entries) {
+        const QByteArray sizes = u32(0) + u32(data.size()) + u32(data.size()); // no checksum needed here
+        directory += QByteArray("PK\x01\x02", 4) + u16(20) + u16(20) + u16(0) + u16(0) + u32(0) + sizes +
+                     u16(name.size()) + u16(0) + u16(0) + u16(0) + u16(0) + u32(0) + u32(zip.size()) + name;
+        zip += QByteArray("PK\x03\x04", 4) + u16(20) + u16(0) + u16(0) + u32(0) + sizes + u16(name.size()) + u16(0) +
+               name + data;
+    }
+    const qsizetype directoryOffset = zip.size();
+    zip += directory + QByteArray("PK\x05\x06", 4) + u16(0) + u16(0) + u16(entries.size()) + u16(entries.size()) +
+           u32(directory.size()) + u32(directoryOffset) + u16(0);
+    return zip;
+}
+
+} // namespace
+
 class WorkbookFilesTest : public QObject {
     Q_OBJECT
 
@@ -33,8 +57,8 @@ private slots:
     void lockFileFields();
     void lockOfThisLogin_data();
     void lockOfThisLogin();
-    void workbookSignature_data();
-    void workbookSignature();
+    void workbookContent_data();
+    void workbookContent();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -251,22 +275,45 @@ void WorkbookFilesTest::lockOfThisLogin() {
     QCOMPARE(isLockOfThisLogin(owner), mine);
 }
 
-void WorkbookFilesTest::workbookSignature_data() {
-    QTest::addColumn<QByteArray>("head");
-    QTest::addColumn<bool>("workbook");
-    QTest::newRow("compound file") << QByteArray::fromHex("d0cf11e0a1b11ae1000000") << true;
-    QTest::newRow("biff5 stream") << QByteArray::fromHex("0908100000050500") << true;
-    QTest::newRow("text") << QByteArray("name\n张三\n") << false;
-    QTest::newRow("zip") << QByteArray("PK\x03\x04rest") << false;
-    QTest::newRow("empty") << QByteArray() << false;
+void WorkbookFilesTest::workbookContent_data() {
+    using Entries = QList<std::pair<QByteArray, QByteArray>>;
+    const Entries xlsx{
+        {"[Content_Types].xml", "<Types/>"}, {"_rels/.rels", "<Relationships/>"}, {"xl/workbook.xml", "<workbook/>"}};
+    const Entries ods{{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", "<x/>"}};
+    QByteArray commented = zipOf(xlsx);
+    commented.chop(2);
+    commented += QByteArray("\x07\x00", 2) + "comment";
+    QByteArray pastTheEnd = zipOf(xlsx);
+    pastTheEnd[pastTheEnd.size() - 3] = '\x7f';
+
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<WorkbookContent>("content");
+    QTest::newRow("compound file") << QByteArray::fromHex("d0cf11e0a1b11ae1000000") << WorkbookContent::Excel97;
+    QTest::newRow("biff5 stream") << QByteArray::fromHex("0908100000050500") << WorkbookContent::Excel97;
+    QTest::newRow("xlsx parts") << zipOf(xlsx) << WorkbookContent::OfficeOpenXml;
+    QTest::newRow("xlsx with a zip comment") << commented << WorkbookContent::OfficeOpenXml;
+    QTest::newRow("ods") << zipOf(ods) << WorkbookContent::OpenDocument;
+    QTest::newRow("text document of OpenDocument")
+        << zipOf({{"mimetype", "application/vnd.oasis.opendocument.text"}}) << WorkbookContent::Other;
+    QTest::newRow("mimetype not the first entry")
+        << zipOf({{"content.xml", "<x/>"}, ods.first()}) << WorkbookContent::Other;
+    QTest::newRow("word document") << zipOf({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w/>"}})
+                                   << WorkbookContent::Other;
+    QTest::newRow("xlsx cut off") << zipOf(xlsx).chopped(30) << WorkbookContent::Damaged;
+    QTest::newRow("ods cut off in its first entry") << zipOf(ods).left(36) << WorkbookContent::Damaged;
+    QTest::newRow("directory past the end") << pastTheEnd << WorkbookContent::Damaged;
+    QTest::newRow("too short for a zip") << QByteArray("PK\x03\x04rest") << WorkbookContent::Other;
+    QTest::newRow("text") << QByteArray("name\n张三\n") << WorkbookContent::Other;
+    QTest::newRow("html") << QByteArray("<html><table><tr><td>张三</td></tr></table></html>") << WorkbookContent::Other;
+    QTest::newRow("empty") << QByteArray() << WorkbookContent::Other;
 }
 
-void WorkbookFilesTest::workbookSignature() {
-    QFETCH(QByteArray, head);
-    QFETCH(bool, workbook);
-    const QString path = m_dir->filePath(QStringLiteral("x.xls"));
-    writeFile(path, head);
-    QCOMPARE(hasWorkbookSignature(path), workbook);
+void WorkbookFilesTest::workbookContent() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(WorkbookContent, content);
+    const QString path = m_dir->filePath(QStringLiteral("导入名单.xls"));
+    writeFile(path, bytes);
+    QCOMPARE(lotdraw::workbookContent(path), content);
 }
 
 QTEST_GUILESS_MAIN(WorkbookFilesTest)
