@@ -92,11 +92,7 @@ MainWindow::MainWindow(Dependencies dependencies, QWidget *parent)
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-MainWindow::~MainWindow() {
-    while (m_busyDepth > 0) {
-        setBusy(false);
-    }
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls() {
     m_rollTimer = new QTimer(this);
@@ -292,7 +288,7 @@ void MainWindow::setFullScreen(bool on) {
 void MainWindow::pressStartOrStop() {
     // Only where the operator could click the button: not under the enlarged view, not while the
     // office works, not behind a message box.
-    if (m_enlargedList->isVisible() || m_busyDepth > 0 || QApplication::activeModalWidget() != nullptr) {
+    if (m_enlargedList->isVisible() || m_officeProgress.isBusy() || QApplication::activeModalWidget() != nullptr) {
         return;
     }
     if (m_startButton->isVisible()) {
@@ -503,13 +499,7 @@ void MainWindow::setExportNoticeVisible(bool visible) {
 }
 
 void MainWindow::setBusy(bool busy) {
-    if (busy) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        ++m_busyDepth;
-    } else if (m_busyDepth > 0) {
-        QApplication::restoreOverrideCursor();
-        --m_busyDepth;
-    }
+    m_officeProgress.setBusy(busy);
 }
 
 } // namespace lotdraw

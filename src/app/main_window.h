@@ -3,6 +3,7 @@
 #include "app/form_layout.h"
 #include "app/form_scale.h"
 #include "app/list_widget_lines.h"
+#include "app/office_progress.h"
 #include "draw/draw_control.h"
 #include "draw/random_generator.h"
 #include "draw/selection_pass.h"
@@ -13,6 +14,7 @@
 #include "state/form_controls.h"
 #include "state/messages.h"
 #include "workbook/spreadsheet.h"
+#include "workbook/waiting_spreadsheet.h"
 #include "workbook/workbook_commands.h"
 
 #include <QTimer>
@@ -132,9 +134,12 @@ private:
     DrawStateProcedures m_procedures{m_state, *this};
     SelectionPass m_pass{m_state, *this, m_deps.messages, m_deps.random};
     DrawControl m_drawControl{m_state, *this, m_deps.messages, m_pass, m_procedures};
-    WorkbookCommands m_workbookCommands{{m_state, *this, m_deps.messages, m_deps.spreadsheet, m_deps.workbookPath}};
+    // The commands reach the office through the progress window's waiter.
+    OfficeProgress m_officeProgress{this};
+    WaitingSpreadsheetApplication m_spreadsheet{m_deps.spreadsheet, m_officeProgress};
+    WorkbookCommands m_workbookCommands{{m_state, *this, m_deps.messages, m_spreadsheet, m_deps.workbookPath}};
     EnlargedView m_enlargedView{*this};
-    ResultExport m_resultExport{{*this, m_deps.messages, m_deps.spreadsheet, m_deps.workbookPath}};
+    ResultExport m_resultExport{{*this, m_deps.messages, m_spreadsheet, m_deps.workbookPath}};
 
     QTimer *m_rollTimer = nullptr;
     QPushButton *m_closeViewButton = nullptr;
@@ -174,7 +179,6 @@ private:
 
     std::vector<ListWidgetLines> m_listLines;
     std::optional<ListWidgetLines> m_enlargedLines;
-    int m_busyDepth = 0;
 };
 
 } // namespace lotdraw

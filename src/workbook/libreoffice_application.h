@@ -4,7 +4,9 @@
 
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 namespace lotdraw {
 
@@ -16,14 +18,43 @@ struct LibreOfficeOptions {
     // The private profile of the hidden automation instances; empty means
     // <generic cache folder>/lotdraw/office-profile.
     QString profileFolder;
-    // From starting the process until the office answers.
-    std::chrono::milliseconds startTimeout{10000};
+    // From starting the process until the office answers. A first start after boot on an old PC
+    // with a spinning disk takes tens of seconds; the operator can stop the wait sooner.
+    std::chrono::milliseconds startTimeout{120000};
     // One cell, close or terminate call.
     std::chrono::milliseconds callTimeout{5000};
     // Loading or storing a workbook.
     std::chrono::milliseconds fileTimeout{10000};
     // From telling the office to end until its process has exited.
     std::chrono::milliseconds exitTimeout{5000};
+    // From starting the user's visible office until it holds the workbook open.
+    std::chrono::milliseconds handOverTimeout{60000};
+};
+
+// Lets another thread stop an office while it starts: the instance being started puts its abort
+// here for the length of its start.
+class OfficeStartAbort final {
+public:
+    // Runs the abort of the start in progress, if there is one.
+    void abort() noexcept;
+
+    // Offers `target` for the life of the scope; a null `slot` offers nothing.
+    class Scope final {
+    public:
+        Scope(OfficeStartAbort *slot, std::function<void()> target);
+        ~Scope();
+        Scope(const Scope &) = delete;
+        Scope &operator=(const Scope &) = delete;
+        Scope(Scope &&) = delete;
+        Scope &operator=(Scope &&) = delete;
+
+    private:
+        OfficeStartAbort *m_slot;
+    };
+
+private:
+    std::mutex m_mutex;
+    std::function<void()> m_target;
 };
 
 // The spreadsheet application as LibreOffice Calc, driven through its UNO bridge.
@@ -53,11 +84,14 @@ public:
     // A fresh hidden instance on our private profile. Throws SpreadsheetError, also when one of
     // our automation instances still runs.
     [[nodiscard]] std::unique_ptr<SpreadsheetInstance> create() override;
+    // Ends the office that create() is starting on another thread.
+    void abortCreate() noexcept override { m_startAbort.abort(); }
 
     [[nodiscard]] const LibreOfficeOptions &options() const noexcept { return m_options; }
 
 private:
     LibreOfficeOptions m_options;
+    OfficeStartAbort m_startAbort;
 };
 
 } // namespace lotdraw

@@ -4,6 +4,7 @@
 #include "workbook/atomic_file.h"
 #include "workbook/call_watchdog.h"
 #include "workbook/cell_text.h"
+#include "workbook/office_handover.h"
 #include "workbook/office_messages.h"
 #include "workbook/office_process.h"
 #include "workbook/uno_support.h"
@@ -78,7 +79,7 @@ css::uno::Sequence<css::beans::PropertyValue> properties(std::initializer_list<c
 
 } // namespace
 
-LibreOfficeInstance::LibreOfficeInstance(const LibreOfficeOptions &options)
+LibreOfficeInstance::LibreOfficeInstance(const LibreOfficeOptions &options, OfficeStartAbort *startAbort)
     : m_options(options)
     , m_profile(options.profileFolder) {
     m_lock = std::make_unique<AutomationLock>(m_profile.folder());
@@ -101,10 +102,11 @@ LibreOfficeInstance::LibreOfficeInstance(const LibreOfficeOptions &options)
                     QStringLiteral("--norestore"), QStringLiteral("--nodefault"),
                     QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(m_pipeName)},
         officeEnvironment(true));
-    m_watchdog = std::make_unique<CallWatchdog>([this, pid = m_process->pid()]() noexcept {
-        ::kill(-pid, SIGKILL);
+    m_watchdog = std::make_unique<CallWatchdog>([this]() noexcept {
+        m_process->killGroup();
         onWatchdogExpiry();
     });
+    const OfficeStartAbort::Scope abortable(startAbort, [this] { abort(); });
     connect(m_pipeName);
 }
 
@@ -129,6 +131,9 @@ void LibreOfficeInstance::connect(const QString &pipeName) {
             try {
                 connection = connector->connect(uno::toOUString(QStringLiteral("pipe,name=") + pipeName));
             } catch (const css::connection::NoConnectException &) {
+                if (m_cancelled) {
+                    throw SpreadsheetCancelled();
+                }
                 if (m_watchdog->expired() || std::chrono::steady_clock::now() >= deadline) {
                     throw SpreadsheetError(office_messages::cannotStart(QStringLiteral("启动超时")));
                 }
@@ -154,6 +159,9 @@ void LibreOfficeInstance::connect(const QString &pipeName) {
         disposeBridge();
         m_process->kill();
         removeLeftovers();
+        if (m_cancelled) {
+            throw SpreadsheetCancelled();
+        }
         throw SpreadsheetError(office_messages::cannotStart(reason));
     } catch (const SpreadsheetError &) {
         disposeBridge();
@@ -184,10 +192,16 @@ void LibreOfficeInstance::failDead() {
     const QString message = m_watchdog->expired() ? office_messages::notResponding() : office_messages::crashed();
     m_failed = true;
     endOffice(false);
+    if (m_cancelled) {
+        throw SpreadsheetCancelled();
+    }
     throw SpreadsheetError(message);
 }
 
 void LibreOfficeInstance::ensureUsable() const {
+    if (m_cancelled) {
+        throw SpreadsheetCancelled();
+    }
     if (m_ended || m_handedOver) {
         throw SpreadsheetError(office_messages::alreadyEnded());
     }
@@ -626,16 +640,39 @@ void LibreOfficeInstance::setVisible(bool visible) {
     // A hidden office can never show a window, and the user's window belongs on the user's own
     // profile: end ours first (which also frees the workbook's lock), then start theirs.
     endOffice(true);
-    startDetached(m_options.programFolder + QStringLiteral("/soffice"),
-                  QStringList{QStringLiteral("--norestore"), QStringLiteral("--calc"), path}, officeEnvironment(false));
-    m_handedOver = true;
+    const pid_t group = startDetached(m_options.programFolder + QStringLiteral("/soffice"),
+                                      QStringList{QStringLiteral("--norestore"), QStringLiteral("--calc"), path},
+                                      officeEnvironment(false));
+    // Until it holds the workbook, the new office is still ours to watch: one that dies on the way
+    // (a broken profile, say) would otherwise leave the operator waiting for a window that never comes.
+    switch (waitForHandOver(group, path, m_options.handOverTimeout, m_cancelled)) {
+        case HandOverResult::HeldOpen:
+            m_handedOver = true;
+            return;
+        case HandOverResult::Ended:
+            throw SpreadsheetError(office_messages::windowEnded(path));
+        case HandOverResult::TimedOut:
+            endProcessGroup(group);
+            throw SpreadsheetError(office_messages::windowTimedOut(
+                path, static_cast<int>(std::chrono::ceil<std::chrono::seconds>(m_options.handOverTimeout).count())));
+        case HandOverResult::Cancelled:
+            endProcessGroup(group);
+            throw SpreadsheetCancelled();
+    }
+}
+
+void LibreOfficeInstance::abort() noexcept {
+    // The flag first: every failure the kill causes from here on reads as the operator's stop.
+    m_cancelled = true;
+    m_process->killGroup();
+    onWatchdogExpiry();
 }
 
 void LibreOfficeInstance::endOffice(bool graceful) noexcept {
     if (m_ended) {
         return;
     }
-    if (graceful && !m_failed) {
+    if (graceful && !m_failed && !m_cancelled) {
         try {
             closeDocuments();
             if (!m_ended) {
@@ -652,7 +689,7 @@ void LibreOfficeInstance::endOffice(bool graceful) noexcept {
     disposeBridge();
     m_workbooks.clear();
     m_block = {};
-    const bool exited = graceful && !m_failed && m_process->waitForExit(m_options.exitTimeout);
+    const bool exited = graceful && !m_failed && !m_cancelled && m_process->waitForExit(m_options.exitTimeout);
     if (!exited) {
         m_process->kill();
     }

@@ -5,6 +5,7 @@
 #include "workbook/spreadsheet.h"
 
 #include <QStringList>
+#include <atomic>
 #include <chrono>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XDesktop.hpp>
@@ -30,8 +31,9 @@ struct OfficeLockOwner;
 // object goes is ended, and the lock files it left are removed - unless it was handed to the user.
 class LibreOfficeInstance final : public SpreadsheetInstance {
 public:
-    // Starts and connects the office. Throws SpreadsheetError.
-    explicit LibreOfficeInstance(const LibreOfficeOptions &options);
+    // Starts and connects the office; while it starts, `startAbort` (if given) can end it from
+    // another thread. Throws SpreadsheetError.
+    explicit LibreOfficeInstance(const LibreOfficeOptions &options, OfficeStartAbort *startAbort = nullptr);
     ~LibreOfficeInstance() override;
     LibreOfficeInstance(const LibreOfficeInstance &) = delete;
     LibreOfficeInstance &operator=(const LibreOfficeInstance &) = delete;
@@ -48,9 +50,14 @@ public:
     void quit() override;
     void closeWorkbooks() override;
     // Ends this hidden office and opens the workbook in a normal Calc window on the user's own
-    // profile, detached from this program.
+    // profile, detached from this program. Returns once that office holds the workbook open; when
+    // it ends without doing so, or has not done so within the hand-over limit, it fails (and an
+    // office still running then is ended).
     void setVisible(bool visible) override;
     void newWorkbook(const QString &path) override;
+    // Kills the office (or the user's office still starting in setVisible) and frees the call
+    // that waits on it.
+    void abort() noexcept override;
 
     // The launcher's process id (the id of its process group too).
     [[nodiscard]] pid_t processId() const;
@@ -116,6 +123,8 @@ private:
     bool m_ended = false;
     bool m_failed = false;
     bool m_handedOver = false;
+    // Set (from any thread) once the operator has stopped the work.
+    std::atomic<bool> m_cancelled = false;
 
     // Last, so that its thread is stopped before anything it acts on goes.
     std::unique_ptr<CallWatchdog> m_watchdog;

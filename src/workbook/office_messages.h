@@ -92,6 +92,18 @@ inline QString noDisplay() {
     return QStringLiteral("没有可用的图形界面，无法显示电子表格窗口。");
 }
 
+inline QString windowEnded(const QString &path) {
+    return QStringLiteral(
+               "电子表格程序没有打开名单工作簿就退出了：%1\n请再试一次，或直接在电子表格程序中打开这个文件。")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+inline QString windowTimedOut(const QString &path, int seconds) {
+    return QStringLiteral("电子表格程序在 %1 秒内没有打开名单工作簿，已将它结束：%2\n请再试一次。")
+        .arg(seconds)
+        .arg(QDir::toNativeSeparators(path));
+}
+
 inline QString cannotShow(const QString &reason) {
     return QStringLiteral("无法在电子表格程序中显示名单工作簿：%1").arg(reason);
 }

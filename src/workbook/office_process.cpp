@@ -131,12 +131,13 @@ OfficeProcess::OfficeProcess(const QString &program, const QStringList &argument
 }
 
 OfficeProcess::~OfficeProcess() {
-    if (!m_exited) {
+    if (!hasExited()) {
         kill();
     }
 }
 
 bool OfficeProcess::hasExited() {
+    const std::lock_guard lock(m_reapMutex);
     if (m_exited) {
         return true;
     }
@@ -160,24 +161,30 @@ bool OfficeProcess::waitForExit(std::chrono::milliseconds timeout) {
 }
 
 void OfficeProcess::killGroup() const noexcept {
+    const std::lock_guard lock(m_reapMutex);
     if (m_pid > 0 && !m_exited) {
         ::kill(-m_pid, SIGKILL);
     }
 }
 
 void OfficeProcess::kill() {
-    if (m_exited) {
+    if (hasExited()) {
         return;
     }
     killGroup();
     // SIGKILL cannot be refused; a process in uninterruptible sleep may take a moment.
     if (!waitForExit(5s)) {
-        ::kill(m_pid, SIGKILL);
+        {
+            const std::lock_guard lock(m_reapMutex);
+            if (!m_exited) {
+                ::kill(m_pid, SIGKILL);
+            }
+        }
         waitForExit(5s);
     }
 }
 
-void startDetached(const QString &program, const QStringList &arguments, const QStringList &environment) {
+pid_t startDetached(const QString &program, const QStringList &arguments, const QStringList &environment) {
     const QFileInfo info(program);
     if (!info.isFile() || !info.isExecutable()) {
         throw SpreadsheetError(office_messages::cannotShow(QStringLiteral("找不到 %1").arg(program)));
@@ -246,6 +253,8 @@ void startDetached(const QString &program, const QStringList &arguments, const Q
     if (received == static_cast<ssize_t>(sizeof execError)) {
         throw SpreadsheetError(office_messages::cannotShow(QString::fromLocal8Bit(std::strerror(execError))));
     }
+    // The middle child led the new session; its id stays the id of the session and the group.
+    return middle;
 }
 
 QStringList officeEnvironment(bool forceCLocale) {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <mutex>
 #include <sys/types.h>
 
 namespace lotdraw {
@@ -26,20 +27,23 @@ public:
     [[nodiscard]] bool hasExited();
     // Waits until the launcher has exited, at most `timeout`; true when it has.
     bool waitForExit(std::chrono::milliseconds timeout);
-    // Sends SIGKILL to the whole process group. Safe from any thread while the process has not been
-    // reaped; it does not wait.
+    // Sends SIGKILL to the whole process group, unless the launcher has been reaped (its id may
+    // belong to another process by then). Safe from any thread; it does not wait.
     void killGroup() const noexcept;
     // Kills the group and waits (boundedly) until the launcher is reaped.
     void kill();
 
 private:
     pid_t m_pid = -1;
+    // Reaping and killing take turns, so that a kill never reaches a process id used again.
+    mutable std::mutex m_reapMutex;
     bool m_exited = false;
 };
 
 // Starts `program` fully detached: in a session of its own and no child of ours, so that it lives
-// on after this program and is never our zombie. Throws SpreadsheetError when it cannot be started.
-void startDetached(const QString &program, const QStringList &arguments, const QStringList &environment);
+// on after this program and is never our zombie. Returns the id of its session and process group,
+// which everything it starts shares. Throws SpreadsheetError when it cannot be started.
+pid_t startDetached(const QString &program, const QStringList &arguments, const QStringList &environment);
 
 // The process environment with a UTF-8 character type, which soffice needs to open files whose
 // names are not ASCII. `forceCLocale` replaces every locale setting with C.UTF-8 instead.

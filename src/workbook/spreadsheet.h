@@ -19,6 +19,14 @@ private:
     QString m_userMessage;
 };
 
+// The operator stopped a wait on the spreadsheet application. The work ends there as it would on a
+// failure at that step, but there is nothing to tell: the operator asked for it.
+class SpreadsheetCancelled final : public SpreadsheetError {
+public:
+    SpreadsheetCancelled()
+        : SpreadsheetError(QStringLiteral("已取消。")) {}
+};
+
 // One instance of the spreadsheet application, created for one handler. Every operation throws
 // SpreadsheetError on failure. Destroying the object lets go of the instance: a hidden instance
 // that still runs is ended then, on every way out of a handler; an instance made visible belongs
@@ -48,6 +56,11 @@ public:
     virtual void newWorkbook(const QString &path) {
         throw SpreadsheetError(QStringLiteral("无法新建工作簿：%1").arg(path));
     }
+    // Ends the instance at once, from another thread, while one of its calls blocks: that call and
+    // every later one fail with SpreadsheetCancelled, and the application behind it is ended. Safe
+    // at any time until the object is destroyed, also when nothing runs. An instance whose calls
+    // never wait on anything has nothing to end.
+    virtual void abort() noexcept {}
 
 protected:
     SpreadsheetInstance() = default;
@@ -62,6 +75,10 @@ public:
     [[nodiscard]] virtual bool isRunning() = 0;
     // A fresh, invisible instance with no workbook open. Throws SpreadsheetError.
     [[nodiscard]] virtual std::unique_ptr<SpreadsheetInstance> create() = 0;
+    // The same as SpreadsheetInstance::abort() for a create() that another thread is waiting on:
+    // the start is given up and create() throws SpreadsheetCancelled. Does nothing when no create()
+    // runs.
+    virtual void abortCreate() noexcept {}
 
 protected:
     SpreadsheetApplication() = default;

@@ -10,7 +10,8 @@ namespace lotdraw {
 
 // Runs one piece of spreadsheet work under a busy cursor. A SpreadsheetError ends the work where it
 // was raised; its message is shown once the cursor is back to normal, so the operator does not read
-// it under an hourglass. Returns whether the work ran to its end.
+// it under an hourglass. A cancel by the operator ends it the same way, without a message. Returns
+// whether the work ran to its end.
 template<typename Work>
 bool runSpreadsheetTask(FormControls &controls, Messages &messages, Work &&work) {
     std::optional<QString> failure;
@@ -18,6 +19,8 @@ bool runSpreadsheetTask(FormControls &controls, Messages &messages, Work &&work)
         const BusyScope busy(controls);
         try {
             work();
+        } catch (const SpreadsheetCancelled &) {
+            return false;
         } catch (const SpreadsheetError &error) {
             failure = error.userMessage();
         }

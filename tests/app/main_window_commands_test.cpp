@@ -3,17 +3,22 @@
 #include "support/recording_messages.h"
 #include "workbook/workbook_commands.h"
 
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTest>
 #include <QTimer>
 
 using namespace lotdraw;
 using lotdraw::testing::FakeSpreadsheetApplication;
 using lotdraw::testing::RecordingMessages;
+using Operation = FakeSpreadsheetApplication::Operation;
 
 namespace {
 
@@ -42,6 +47,9 @@ private slots:
     void viewButtonsOpenAndCloseTheEnlargedList();
     void exportButtonsWriteTheirColumn_data();
     void exportButtonsWriteTheirColumn();
+    void slowOfficeWorkShowsProgress_data();
+    void slowOfficeWorkShowsProgress();
+    void clicksQueuedDuringQuickWorkAreDropped();
     void remoteKeysStartAndStopTheDraw_data();
     void remoteKeysStartAndStopTheDraw();
 
@@ -142,6 +150,141 @@ void MainWindowCommandsTest::exportButtonsWriteTheirColumn() {
 
     QTest::mouseClick(notice, Qt::LeftButton);
     QVERIFY(!notice->isVisible());
+}
+
+void MainWindowCommandsTest::slowOfficeWorkShowsProgress_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("text");
+
+    const QString starting = QStringLiteral("正在启动电子表格程序……");
+    const QString saving = QStringLiteral("正在保存名单工作簿……");
+    QTest::newRow("slow start, then the import") << "importButton" << int(Operation::Create) << 0 << false << starting;
+    QTest::newRow("import cancelled while starting")
+        << "importButton" << int(Operation::Create) << 0 << true << starting;
+    QTest::newRow("import cancelled while reading")
+        << "importButton" << int(Operation::ReadCell) << 4 << true << "正在读取名单……";
+    QTest::newRow("slow save, then the export") << "exportButton1" << int(Operation::Save) << 0 << false << saving;
+    QTest::newRow("export cancelled while saving") << "exportButton1" << int(Operation::Save) << 0 << true << saving;
+    QTest::newRow("edit cancelled while the window opens")
+        << "editButton" << int(Operation::Show) << 0 << true << "正在电子表格窗口中打开名单工作簿……";
+}
+
+void MainWindowCommandsTest::slowOfficeWorkShowsProgress() {
+    QFETCH(QString, button);
+    QFETCH(int, operation);
+    QFETCH(int, row);
+    QFETCH(bool, cancel);
+    QFETCH(QString, text);
+    // An earlier pool and result, to see what the command leaves of them.
+    const QStringList oldPool{QStringLiteral("旧甲"), QStringLiteral("旧乙")};
+    for (int i = 0; i < oldPool.size(); ++i) {
+        m_window->drawState().poolNames[static_cast<std::size_t>(i) + 1] = oldPool.at(i);
+    }
+    m_window->drawState().poolCount = static_cast<qint16>(oldPool.size());
+    m_window->refillPoolList();
+    m_window->setPoolCountText(QStringLiteral("2可抽值"));
+    m_window->list(1).append(QStringLiteral("中签"));
+    const FakeSpreadsheetApplication::Cells savedBefore = m_spreadsheet.savedCells();
+    m_spreadsheet.holdAt(static_cast<Operation>(operation), row);
+
+    // A key the window has a shortcut for, as a presenter remote would send.
+    int shortcutsFired = 0;
+    const QShortcut shortcut(QKeySequence(Qt::Key_F5), m_window.get(), [&shortcutsFired] { ++shortcutsFired; });
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window.get(), Qt::Key_F5);
+    QCOMPARE(shortcutsFired, 1);
+
+    // Plays the operator while the office is held: clicks the command again and presses the key
+    // at once, waits for the progress window, then either cancels or lets the office go on.
+    QElapsedTimer clock;
+    qint64 shownAfter = -1;
+    QString shownText;
+    bool impatient = false;
+    QTimer operatorAtTheWindow;
+    operatorAtTheWindow.setInterval(20);
+    connect(&operatorAtTheWindow, &QTimer::timeout, this, [&] {
+        if (!m_spreadsheet.isHolding()) {
+            return;
+        }
+        if (!impatient) {
+            impatient = true;
+            QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
+            QTest::keyClick(m_window.get(), Qt::Key_F5);
+        }
+        auto *dialog = m_window->findChild<QDialog *>(QStringLiteral("progressDialog"));
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        operatorAtTheWindow.stop();
+        shownAfter = clock.elapsed();
+        shownText = dialog->findChild<QLabel *>(QStringLiteral("progressText"))->text();
+        if (cancel) {
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("progressCancelButton")), Qt::LeftButton);
+        } else {
+            m_spreadsheet.release();
+        }
+    });
+    operatorAtTheWindow.start();
+    clock.start();
+    QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
+    operatorAtTheWindow.stop();
+
+    // The window came up only once the wait had lasted half a second, and said what for.
+    QVERIFY2(shownAfter >= 500, qPrintable(QString::number(shownAfter)));
+    QCOMPARE(shownText, text);
+    // The second click and the key went nowhere, and the progress window went with the work.
+    QCOMPARE(m_spreadsheet.log().count(button == QStringLiteral("editButton") ? QStringLiteral("probe")
+                                                                              : QStringLiteral("create")),
+             1);
+    QCOMPARE(shortcutsFired, 1);
+    QVERIFY(!m_window->findChild<QDialog *>(QStringLiteral("progressDialog"))->isVisible());
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    // A cancel is no error to report; it ends the office like a failure at that step.
+    QCOMPARE(m_messages.shown(), QStringList{});
+    QCOMPARE(m_spreadsheet.log().contains(QStringLiteral("abort")), cancel);
+    QCOMPARE(m_spreadsheet.liveInstances(), 0);
+
+    const QStringList newPool{QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")};
+    if (button == QStringLiteral("importButton")) {
+        QCOMPARE(linesOf(child<QListWidget>("poolList")), cancel ? oldPool : newPool);
+        QCOMPARE(child<QLabel>("poolCountLabel")->text(),
+                 cancel ? QStringLiteral("2可抽值") : QStringLiteral("3可抽值"));
+        QCOMPARE(static_cast<int>(m_window->drawState().poolCount), cancel ? oldPool.size() : newPool.size());
+    } else if (button == QStringLiteral("exportButton1")) {
+        if (cancel) {
+            QCOMPARE(m_spreadsheet.savedCells(), savedBefore);
+        } else {
+            QCOMPARE(m_spreadsheet.savedCell(3, 2), QStringLiteral("中签"));
+        }
+        QCOMPARE(child<QPushButton>("exportNotice")->isVisible(), !cancel);
+    } else {
+        QCOMPARE(m_spreadsheet.isRunning(), !cancel);
+    }
+}
+
+void MainWindowCommandsTest::clicksQueuedDuringQuickWorkAreDropped() {
+    auto *import = child<QPushButton>("importButton");
+    const QPointF centre = QRectF(import->rect()).center();
+    const QPointF global = import->mapToGlobal(centre);
+    // A double click: the second click comes in while the first one's import still runs.
+    m_spreadsheet.whenCalled(Operation::Create, [import, centre, global] {
+        QCoreApplication::postEvent(import, new QMouseEvent(QEvent::MouseButtonPress, centre, global, Qt::LeftButton,
+                                                            Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(import, new QMouseEvent(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
+                                                            Qt::NoButton, Qt::NoModifier));
+    });
+
+    QTest::mouseClick(import, Qt::LeftButton);
+    QCoreApplication::processEvents();
+
+    QCOMPARE(m_spreadsheet.log().count(QStringLiteral("create")), 1);
+    QCOMPARE(linesOf(child<QListWidget>("poolList")), (QStringList{"甲", "乙", "丙"}));
+    // Work this quick shows no progress window at all.
+    QCOMPARE(m_window->findChild<QDialog *>(QStringLiteral("progressDialog")), nullptr);
 }
 
 void MainWindowCommandsTest::remoteKeysStartAndStopTheDraw_data() {

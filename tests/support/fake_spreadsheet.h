@@ -5,13 +5,19 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 
 namespace lotdraw::testing {
 
 // A spreadsheet application in memory. One workbook "on disk" (a map of cells) that instances open
-// into a working copy and save back; every call is logged, and any operation can be made to fail.
+// into a working copy and save back; every call is logged, and any operation can be made to fail
+// or to block like a slow office until the test lets it go or the caller aborts it. Calls may come
+// from another thread than the test's, one at a time.
 class FakeSpreadsheetApplication final : public SpreadsheetApplication {
 public:
     // WriteCell fails any write to the row, WriteText only a write of a non-empty text there.
@@ -23,10 +29,22 @@ public:
 
     [[nodiscard]] bool isRunning() override;
     [[nodiscard]] std::unique_ptr<SpreadsheetInstance> create() override;
+    // A create() held by holdAt() gives up with SpreadsheetCancelled.
+    void abortCreate() noexcept override;
 
     // Makes `operation` throw. For cell reads and writes, `row` limits it to that row (0: any).
     void failAt(Operation operation, int row = 0);
     void clearFailure() { m_failure.reset(); }
+
+    // Makes the next call of `operation` (at `row`, 0: any) block until release() (at most ten
+    // seconds), or until its instance is aborted (or, for Create, abortCreate() is called): then it
+    // throws SpreadsheetCancelled, as does every later call on an aborted instance.
+    void holdAt(Operation operation, int row = 0);
+    void release();
+    // True while a call is blocked by holdAt(). Safe from any thread.
+    [[nodiscard]] bool isHolding() const;
+    // Runs `action` on the calling thread whenever `operation` is called, before anything else.
+    void whenCalled(Operation operation, std::function<void()> action);
 
     // The probe answers true while this is set, or while an instance shown to the user lives on.
     void setRunning(bool running) { m_running = running; }
@@ -48,12 +66,24 @@ public:
 private:
     friend class FakeSpreadsheetInstance;
 
-    void record(const QString &entry) { m_log.append(entry); }
+    void record(const QString &entry);
     void maybeFail(Operation operation, int row = 0) const;
+    // Calls the hook of whenCalled() and blocks as holdAt() asked; `aborted` says whether the
+    // caller has been aborted.
+    void pass(Operation operation, int row, const std::function<bool()> &aborted);
+    void wakeHeldCall();
 
     struct Failure {
         Operation operation;
         int row;
+    };
+    struct Sync {
+        mutable std::mutex mutex;
+        std::condition_variable changed;
+        std::optional<Failure> hold;
+        bool holding = false;
+        bool released = false;
+        bool createAborted = false;
     };
 
     QString m_workbookPath;
@@ -64,6 +94,8 @@ private:
     QStringList m_log;
     std::optional<Failure> m_failure;
     int m_liveInstances = 0;
+    std::unique_ptr<Sync> m_sync = std::make_unique<Sync>();
+    std::optional<std::pair<Operation, std::function<void()>>> m_hook;
 };
 
 } // namespace lotdraw::testing

@@ -81,6 +81,8 @@ private slots:
     void officeKilledBetweenCallsFails();
     void frozenOfficeFailsWithinTheBound_data();
     void frozenOfficeFailsWithinTheBound();
+    void cancelEndsTheOfficeAtOnce_data();
+    void cancelEndsTheOfficeAtOnce();
     void quitThenCloseEndsTheOffice();
     void droppingTheInstanceEndsTheOffice();
     void onlyOneAutomationInstanceAtATime();
@@ -93,6 +95,8 @@ private slots:
     void hangingStartFailsWithinTheBound();
     void unsavedChangesAreNotHandedOver();
     void visibleWorkbookIsHandedToTheUser();
+    void handOverThatNeverHoldsTheWorkbookFails_data();
+    void handOverThatNeverHoldsTheWorkbookFails();
 
 private:
     [[nodiscard]] LibreOfficeOptions options() const;
@@ -631,6 +635,86 @@ void LibreOfficeApplicationTest::frozenOfficeFailsWithinTheBound() {
     QCOMPARE(fileBytes(file), before);
 }
 
+void LibreOfficeApplicationTest::cancelEndsTheOfficeAtOnce_data() {
+    QTest::addColumn<QString>("step");
+    QTest::newRow("start") << "start";
+    QTest::newRow("open") << "open";
+    QTest::newRow("cell write") << "write";
+}
+
+void LibreOfficeApplicationTest::cancelEndsTheOfficeAtOnce() {
+    // The office freezes at the step; the operator cancels from the window's thread.
+    QFETCH(QString, step);
+    const QString file = path(QStringLiteral("导入名单.xls"));
+    writeWorkbook(file, {QStringLiteral("甲")});
+    const QByteArray before = fileBytes(file);
+    LibreOfficeApplication app(options());
+    std::unique_ptr<SpreadsheetInstance> instance;
+    if (step != QStringLiteral("start")) {
+        instance = app.create();
+        if (step == QStringLiteral("write")) {
+            instance->openWorkbook(file);
+        }
+        QCOMPARE(ourOffices().size(), std::size_t(1));
+        ::kill(ourOffices().front(), SIGSTOP);
+    }
+
+    QElapsedTimer sinceCancel;
+    std::thread operatorAtTheWindow([&] {
+        if (step == QStringLiteral("start")) {
+            // The launcher is our child; stop its whole group before the office can answer, but
+            // only once it runs the office: stopped before its exec, it would stop us too.
+            const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+            for (int i = 0; i < 5000; ++i) {
+                const std::vector<pid_t> children = childProcesses(::getpid());
+                const QString image = children.empty()
+                                          ? self
+                                          : QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(children.front()));
+                if (!image.isEmpty() && image != self) {
+                    ::kill(-children.front(), SIGSTOP);
+                    break;
+                }
+                std::this_thread::sleep_for(1ms);
+            }
+        }
+        std::this_thread::sleep_for(300ms);
+        sinceCancel.start();
+        if (step == QStringLiteral("start")) {
+            app.abortCreate();
+        } else {
+            instance->abort();
+        }
+    });
+    bool cancelled = false;
+    try {
+        if (step == QStringLiteral("start")) {
+            instance = app.create();
+        } else if (step == QStringLiteral("open")) {
+            instance->openWorkbook(file);
+        } else {
+            instance->setCell(3, 1, QStringLiteral("乙"));
+        }
+    } catch (const SpreadsheetCancelled &) {
+        cancelled = true;
+    }
+    const qint64 elapsed = sinceCancel.elapsed();
+    operatorAtTheWindow.join();
+
+    QVERIFY(cancelled);
+    // Well inside every limit of the office layer.
+    QVERIFY2(elapsed < 1000, qPrintable(QString::number(elapsed)));
+    QTRY_VERIFY_WITH_TIMEOUT(ourOffices().empty(), 2000);
+    QCOMPARE(fileBytes(file), before);
+    // Nothing more is asked of a cancelled office, and the next one starts as usual.
+    if (instance) {
+        QVERIFY_THROWS_EXCEPTION(SpreadsheetCancelled, (void)instance->cell(3, 1));
+        instance.reset();
+    }
+    const auto next = app.create();
+    next->openWorkbook(file);
+    QCOMPARE(next->cell(3, 1), QStringLiteral("甲"));
+}
+
 void LibreOfficeApplicationTest::quitThenCloseEndsTheOffice() {
     const QString file = path(QStringLiteral("导入名单.xls"));
     writeWorkbook(file, {QStringLiteral("甲")});
@@ -838,6 +922,76 @@ void LibreOfficeApplicationTest::visibleWorkbookIsHandedToTheUser() {
     QVERIFY(probed);
     // The user's office lives in a session of its own, not as our child.
     QVERIFY(ownSessions);
+}
+
+void LibreOfficeApplicationTest::handOverThatNeverHoldsTheWorkbookFails_data() {
+    QTest::addColumn<QByteArray>("behaviour");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("failure");
+
+    QTest::newRow("office ends at once") << QByteArray("exit 1") << false << "没有打开名单工作簿就退出了";
+    QTest::newRow("office never opens it") << QByteArray("exec sleep 600") << false << "秒内没有打开名单工作簿";
+    QTest::newRow("operator cancels") << QByteArray("exec sleep 600") << true << QString();
+}
+
+void LibreOfficeApplicationTest::handOverThatNeverHoldsTheWorkbookFails() {
+    QFETCH(QByteArray, behaviour);
+    QFETCH(bool, cancel);
+    QFETCH(QString, failure);
+    // The local side of the bridge is set up once per process, from the real installation.
+    { const auto real = LibreOfficeApplication(options()).create(); }
+    const QString file = path(QStringLiteral("导入名单.xls"));
+    writeWorkbook(file, {QStringLiteral("甲")});
+
+    // The hidden office is the real one; the visible one starts and then misbehaves.
+    const QString folder = m_home.filePath(QStringLiteral("visible office"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString pidFile = m_home.filePath(QStringLiteral("visible.pid"));
+    QFile::remove(pidFile);
+    const QString script = folder + QStringLiteral("/soffice");
+    writeFile(script, "#!/bin/sh\nfor a in \"$@\"; do [ \"$a\" = --headless ] && exec '" + kOfficeProgram.toUtf8() +
+                          "' \"$@\"; done\necho $$ > '" + pidFile.toUtf8() + "'\n" + behaviour + "\n");
+    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    LibreOfficeOptions visible = options();
+    visible.programFolder = folder;
+    visible.handOverTimeout = 1500ms;
+
+    const QByteArray oldDisplay = qgetenv("DISPLAY");
+    qputenv("DISPLAY", ":lotdraw-test");
+    LibreOfficeApplication app(visible);
+    const auto instance = app.create();
+    instance->openWorkbook(file);
+    std::thread canceller;
+    if (cancel) {
+        canceller = std::thread([&instance] {
+            std::this_thread::sleep_for(300ms);
+            instance->abort();
+        });
+    }
+    QElapsedTimer timer;
+    timer.start();
+    bool cancelled = false;
+    QString message;
+    try {
+        instance->setVisible(true);
+    } catch (const SpreadsheetCancelled &) {
+        cancelled = true;
+    } catch (const SpreadsheetError &error) {
+        message = error.userMessage();
+    }
+    const qint64 elapsed = timer.elapsed();
+    if (canceller.joinable()) {
+        canceller.join();
+    }
+    qputenv("DISPLAY", oldDisplay);
+
+    QCOMPARE(cancelled, cancel);
+    QVERIFY2(cancel || message.contains(failure), qPrintable(message));
+    QVERIFY2(elapsed < 5000, qPrintable(QString::number(elapsed)));
+    // The office started for the user does not outlive the failure.
+    const pid_t pid = static_cast<pid_t>(fileBytes(pidFile).trimmed().toInt());
+    QVERIFY(pid > 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!isLiveProcess(pid), 2000);
 }
 
 QTEST_GUILESS_MAIN(LibreOfficeApplicationTest)

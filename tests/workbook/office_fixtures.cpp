@@ -59,6 +59,11 @@ std::vector<pid_t> liveOfficeProcesses(const QString &argument, bool withLaunche
     return result;
 }
 
+bool isLiveProcess(pid_t pid) {
+    const char state = stateAndParent(QString::number(pid)).first;
+    return state != '?' && state != 'Z' && state != 'X';
+}
+
 std::vector<pid_t> childProcesses(pid_t parent) {
     std::vector<pid_t> result;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);

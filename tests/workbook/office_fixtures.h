@@ -15,6 +15,8 @@ namespace lotdraw::testing {
 // processes that start an office (soffice, oosplash). The machine may run other people's
 // offices, so tests look only at those on their own profiles.
 [[nodiscard]] std::vector<pid_t> liveOfficeProcesses(const QString &argument = {}, bool withLaunchers = false);
+// True while `pid` names a process that has not ended (a zombie has).
+[[nodiscard]] bool isLiveProcess(pid_t pid);
 // The children of `parent` (soffice.bin under its launcher).
 [[nodiscard]] std::vector<pid_t> childProcesses(pid_t parent);
 // LibreOffice lock files (".~lock.*#") and our unfinished saves in `folder`.
