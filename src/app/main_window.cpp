@@ -246,7 +246,7 @@ void MainWindow::applyScale(const FormScale &scale) {
             geometry.translate(scale.origin());
         }
         widget->setGeometry(geometry);
-        widget->setFont(place->font(scale.factor()));
+        widget->setFont(withRealBoldWhenLarge(place->font(scale.factor()), widget->logicalDpiY()));
     }
     // A column a third of the whole width, rounded up: the viewport inside the frame is a little
     // narrower, so a fourth column never peeks in at the right edge.

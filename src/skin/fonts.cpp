@@ -17,4 +17,15 @@ void installFontSubstitutes() {
                                 QStringLiteral("Noto Serif CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
 }
 
+QFont withRealBoldWhenLarge(QFont font, qreal dotsPerInch) {
+    // Qt's own limit for drawing glyphs from its cache (QT_MAX_CACHED_GLYPH_SIZE).
+    constexpr qreal kLargestCachedGlyphPixels = 64;
+    const qreal pixels = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * dotsPerInch / 72.0;
+    if (!font.bold() || pixels <= kLargestCachedGlyphPixels || font.family() != QStringLiteral("宋体")) {
+        return font;
+    }
+    font.setFamilies({QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Serif CJK"), QStringLiteral("宋体")});
+    return font;
+}
+
 } // namespace lotdraw
