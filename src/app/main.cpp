@@ -12,7 +12,9 @@
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lotdraw"));
-    QApplication::setApplicationDisplayName(QString::fromUtf16(lotdraw::kProgramName));
+    // No display name: the platform would append it to every caption ("现场抽签V1.1 — 现场抽签").
+    // The desktop entry's name ties the running window to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("lotdraw"));
 
     // Qt's own texts (the number box's context menu and the like) in Chinese too.
     QTranslator qtTexts;
