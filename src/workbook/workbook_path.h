@@ -68,6 +68,8 @@ public:
 
     [[nodiscard]] bool isRunning() override { return m_application.isRunning(); }
     [[nodiscard]] std::unique_ptr<SpreadsheetInstance> create() override;
+    // A start that the operator stops is the wrapped application's to give up.
+    void abortCreate() noexcept override { m_application.abortCreate(); }
 
 private:
     SpreadsheetApplication &m_application;

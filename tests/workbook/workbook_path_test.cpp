@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <thread>
 
 using namespace lotdraw;
 using lotdraw::testing::FakeSpreadsheetApplication;
@@ -132,6 +133,21 @@ void WorkbookPathTest::commandsWaitForTheFolder() {
     QVERIFY(QFile::remove(folder.workbookPath()));
     static_cast<void>(spreadsheet.create());
     QVERIFY(!QFileInfo::exists(folder.workbookPath()));
+
+    // A slow start stopped by the operator is given up, not waited out.
+    office.holdAt(FakeSpreadsheetApplication::Operation::Create);
+    bool cancelled = false;
+    std::thread start([&] {
+        try {
+            static_cast<void>(spreadsheet.create());
+        } catch (const SpreadsheetCancelled &) {
+            cancelled = true;
+        }
+    });
+    QTRY_VERIFY(office.isHolding());
+    spreadsheet.abortCreate();
+    start.join();
+    QVERIFY(cancelled);
 }
 
 QTEST_GUILESS_MAIN(WorkbookPathTest)
