@@ -1,6 +1,7 @@
 #include "draw/number_box.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace lotdraw {
@@ -49,6 +50,86 @@ private:
 // Exponents beyond this only ever mean "far too large" or "zero"; clamping keeps the sums small.
 constexpr long long kExponentClamp = 100'000;
 
+// A number read from a text, held exactly: its value is digits x 10^scale.
+struct Decimal {
+    bool negative = false;
+    std::string digits; // without leading zeros; empty for zero
+    long long scale = 0;
+};
+
+// The mantissa: digits with an optional decimal point. Nothing when no digit stands there.
+std::optional<Decimal> readMantissa(Reader &reader) {
+    Decimal number;
+    bool sawDigit = false;
+    const auto takeDigits = [&](bool fraction) {
+        while (reader.peekDigit()) {
+            sawDigit = true;
+            const int digit = reader.takeDigit();
+            if (fraction) {
+                --number.scale;
+            }
+            if (!number.digits.empty() || digit != 0) {
+                number.digits.push_back(static_cast<char>('0' + digit));
+            }
+        }
+    };
+    takeDigits(false);
+    if (reader.takeIf('.')) {
+        takeDigits(true);
+    }
+    if (!sawDigit) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+// The exponent after the mantissa; it only counts when at least one digit follows the "e", so
+// "3e" and "3e+" read as 3.
+long long readExponent(Reader reader) {
+    const QChar marker = reader.peek();
+    if (marker != QLatin1Char('e') && marker != QLatin1Char('E')) {
+        return 0;
+    }
+    reader.take();
+    bool negative = false;
+    if (reader.takeIf('-')) {
+        negative = true;
+    } else {
+        static_cast<void>(reader.takeIf('+'));
+    }
+    long long exponent = 0;
+    while (reader.peekDigit()) {
+        exponent = std::min(exponent * 10 + reader.takeDigit(), kExponentClamp);
+    }
+    return negative ? -exponent : exponent;
+}
+
+// The whole number nearest to `number`, a half going to the even neighbour, saturated.
+int roundHalfToEven(const Decimal &number) {
+    const auto count = static_cast<long long>(number.digits.size());
+    const long long integerDigits = count + number.scale;
+    if (integerDigits > 6) {
+        return number.negative ? -NumberBox::kSaturated : NumberBox::kSaturated;
+    }
+    long long magnitude = 0;
+    for (long long i = 0; i < integerDigits; ++i) {
+        magnitude = magnitude * 10 + (i < count ? number.digits[static_cast<std::size_t>(i)] - '0' : 0);
+    }
+    // The first fraction digit decides, unless it is a 5: then any later non-zero digit rounds up,
+    // and an exact half goes to the even neighbour. When zeros stand between the point and the
+    // digits, the fraction is below a half.
+    if (integerDigits >= 0 && integerDigits < count) {
+        const auto first = number.digits.begin() + static_cast<std::ptrdiff_t>(integerDigits);
+        const int digit = *first - '0';
+        const bool moreAfterHalf = std::any_of(first + 1, number.digits.end(), [](char c) { return c != '0'; });
+        if (digit > 5 || (digit == 5 && (moreAfterHalf || magnitude % 2 == 1))) {
+            ++magnitude;
+        }
+    }
+    const int value = static_cast<int>(std::min<long long>(magnitude, NumberBox::kSaturated));
+    return number.negative ? -value : value;
+}
+
 } // namespace
 
 int NumberBox::roundedValue(const QString &text) {
@@ -59,87 +140,13 @@ int NumberBox::roundedValue(const QString &text) {
     } else {
         static_cast<void>(reader.takeIf('+'));
     }
-
-    // All mantissa digits without leading zeros, and how many of them stood after the point.
-    std::string digits;
-    long long fractionDigits = 0;
-    bool sawDigit = false;
-    while (reader.peekDigit()) {
-        sawDigit = true;
-        const int digit = reader.takeDigit();
-        if (!digits.empty() || digit != 0) {
-            digits.push_back(static_cast<char>('0' + digit));
-        }
-    }
-    if (reader.takeIf('.')) {
-        while (reader.peekDigit()) {
-            sawDigit = true;
-            const int digit = reader.takeDigit();
-            ++fractionDigits;
-            if (!digits.empty() || digit != 0) {
-                digits.push_back(static_cast<char>('0' + digit));
-            }
-        }
-    }
-    if (!sawDigit) {
+    std::optional<Decimal> number = readMantissa(reader);
+    if (!number || number->digits.empty()) {
         return 0;
     }
-
-    long long exponent = 0;
-    const QChar marker = reader.peek();
-    if (marker == QLatin1Char('e') || marker == QLatin1Char('E')) {
-        // The exponent only counts when at least one digit follows; "3e" and "3e+" read as 3.
-        Reader look = reader;
-        look.take();
-        bool exponentNegative = false;
-        if (look.takeIf('-')) {
-            exponentNegative = true;
-        } else {
-            static_cast<void>(look.takeIf('+'));
-        }
-        if (look.peekDigit()) {
-            while (look.peekDigit()) {
-                exponent = std::min(exponent * 10 + look.takeDigit(), kExponentClamp);
-            }
-            if (exponentNegative) {
-                exponent = -exponent;
-            }
-        }
-    }
-    if (digits.empty()) {
-        return 0;
-    }
-
-    // The value is digits x 10^scale. Split it into the integer part and the fraction digits.
-    const long long scale = exponent - fractionDigits;
-    const auto count = static_cast<long long>(digits.size());
-    const long long integerDigits = count + scale;
-    if (integerDigits > 6) {
-        return negative ? -kSaturated : kSaturated;
-    }
-
-    long long magnitude = 0;
-    for (long long i = 0; i < integerDigits; ++i) {
-        magnitude = magnitude * 10 + (i < count ? digits[static_cast<std::size_t>(i)] - '0' : 0);
-    }
-    // The first fraction digit decides, unless it is a 5: then any later non-zero digit rounds up,
-    // and an exact half goes to the even neighbour.
-    const long long firstFraction = std::max<long long>(integerDigits, 0);
-    const bool fractionStartsLate = integerDigits < 0; // zeros stand between the point and the digits
-    if (!fractionStartsLate && firstFraction < count) {
-        const int first = digits[static_cast<std::size_t>(firstFraction)] - '0';
-        bool roundUp = first > 5;
-        if (first == 5) {
-            const bool moreAfterHalf = std::any_of(digits.begin() + static_cast<std::ptrdiff_t>(firstFraction) + 1,
-                                                   digits.end(), [](char c) { return c != '0'; });
-            roundUp = moreAfterHalf || magnitude % 2 == 1;
-        }
-        if (roundUp) {
-            ++magnitude;
-        }
-    }
-    const int value = static_cast<int>(std::min<long long>(magnitude, kSaturated));
-    return negative ? -value : value;
+    number->negative = negative;
+    number->scale += readExponent(reader);
+    return roundHalfToEven(*number);
 }
 
 } // namespace lotdraw
