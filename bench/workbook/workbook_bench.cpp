@@ -6,8 +6,9 @@
 //
 // Run: build/bench/workbook_bench --benchmark_min_time=... (real time is what counts).
 
-#include "workbook/libreoffice_application.h"
-#include "workbook/name_list_workbook.h"
+#include "namelist/name_list_layout.h"
+#include "namelist/name_list_workbook.h"
+#include "office/libreoffice_application.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,8 +21,9 @@
 
 namespace {
 
-constexpr int kFirstRow = 3;
-constexpr int kNames = 99;
+using Layout = lotdraw::NameListLayout;
+constexpr int kFirstRow = Layout::kFirstRow;
+constexpr int kNames = Layout::kPoolRows;
 
 struct Fixture {
     QTemporaryDir dir;
@@ -45,7 +47,7 @@ void import(benchmark::State &state) {
         const auto instance = app.create();
         instance->openWorkbook(fixture->workbook);
         for (int row = kFirstRow; row < kFirstRow + kNames; ++row) {
-            benchmark::DoNotOptimize(instance->cell(row, 1));
+            benchmark::DoNotOptimize(instance->cell(row, Layout::kPoolColumn));
         }
         instance->quit();
         instance->closeWorkbooks();
@@ -58,11 +60,11 @@ void exportColumn(benchmark::State &state) {
     for (auto _ : state) {
         const auto instance = app.create();
         instance->openWorkbook(fixture->workbook);
-        for (int row = kFirstRow; row < kFirstRow + 100; ++row) {
-            instance->setCell(row, 2, QString());
+        for (int row = kFirstRow; row < kFirstRow + Layout::kResultRows; ++row) {
+            instance->setCell(row, Layout::resultColumn(1), QString());
         }
         for (int index = 0; index < kNames; ++index) {
-            instance->setCell(kFirstRow + index, 2, texts.at(index));
+            instance->setCell(kFirstRow + index, Layout::resultColumn(1), texts.at(index));
         }
         instance->saveActiveWorkbook();
         instance->quit();

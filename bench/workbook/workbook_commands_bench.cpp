@@ -4,12 +4,12 @@
 // The commands run once on their own and once behind the window, whose waiter hands each office
 // call to a thread of its own while the window keeps its events.
 #include "app/main_window.h"
+#include "namelist/workbook_commands.h"
+#include "office/libreoffice_application.h"
 #include "results/result_export.h"
 #include "support/fake_form_controls.h"
 #include "support/office_fixture.h"
 #include "support/recording_messages.h"
-#include "workbook/libreoffice_application.h"
-#include "workbook/workbook_commands.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 #include "app/message_box_messages.h"
 #include "draw/random_generator.h"
-#include "workbook/libreoffice_application.h"
-#include "workbook/workbook_path.h"
+#include "namelist/program_folder.h"
+#include "office/libreoffice_application.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -12,7 +12,8 @@
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("lotdraw"));
-    // No display name: the platform would append it to every caption ("现场抽签V1.1 — 现场抽签").
+    // No display name: the platform would append it to every caption, which would show the
+    // program's name twice.
     // The desktop entry's name ties the running window to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("lotdraw"));
 

@@ -77,7 +77,7 @@ MainWindow::MainWindow(Dependencies dependencies, QWidget *parent)
     initAppResources();
     installFontSubstitutes();
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(QStringLiteral("现场抽签V") + QLatin1StringView(build_info::kShortVersion));
+    setWindowTitle(QString::fromUtf16(build_info::kProgramName) + u'V' + QLatin1StringView(build_info::kShortVersion));
     setWindowIcon(QIcon(QStringLiteral(":/app/icons/lotdraw.png")));
     setFixedSize(kFormPixels);
 
@@ -97,7 +97,29 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildControls() {
     m_rollTimer = new QTimer(this);
     m_rollTimer->setObjectName(QStringLiteral("rollTimer"));
+    buildEnlargedView();
+    buildDisplayFrame();
+    buildSettingsFrame();
+    buildPoolSourceFrame();
+    buildResultsFrame();
 
+    m_listLines.reserve(m_lists.size());
+    for (QListWidget *widget : m_lists) {
+        m_listLines.emplace_back(*widget);
+    }
+    m_enlargedLines.emplace(*m_enlargedList);
+
+    for (const ControlPlace &place : formLayout()) {
+        auto *widget = findChild<QWidget *>(QString::fromLatin1(place.name));
+        if (widget == nullptr) {
+            qFatal("the layout places a control the window lacks: %s", place.name);
+        }
+        m_placedControls.push_back({widget, &place});
+    }
+    applyScale(m_scale);
+}
+
+void MainWindow::buildEnlargedView() {
     m_closeViewButton = button(this, "closeViewButton", QStringLiteral("关闭"));
     m_closeViewButton->hide();
     m_enlargedList = listBox(this, "enlargedList");
@@ -107,11 +129,15 @@ void MainWindow::buildControls() {
     m_enlargedList->setWrapping(true);
     m_enlargedList->setResizeMode(QListView::Adjust);
     m_enlargedList->hide();
+}
 
+void MainWindow::buildDisplayFrame() {
     m_displayFrame = frame(this, "displayFrame", QStringLiteral("随机抽取显示窗口："));
     m_rollingDisplay = label(m_displayFrame, "rollingDisplay", QString(), kCentred);
     m_rollingDisplay->setWordWrap(false);
+}
 
+void MainWindow::buildSettingsFrame() {
     m_settingsFrame = frame(this, "settingsFrame", QStringLiteral("抽取设置："));
     m_startButton = button(m_settingsFrame, "startButton", QStringLiteral("开始"));
     m_removeOption = named(new QRadioButton(QStringLiteral("否"), m_settingsFrame), "removeOption");
@@ -125,13 +151,17 @@ void MainWindow::buildControls() {
     m_drawCountUnitLabel = label(m_settingsFrame, "drawCountUnitLabel", QString(), kLeft);
     m_drawCountLabel = label(m_settingsFrame, "drawCountLabel", QStringLiteral("抽取值："), kCentred);
     m_keepChoiceLabel = label(m_settingsFrame, "keepChoiceLabel", QStringLiteral("抽取后是否保留"), kCentred);
+}
 
+void MainWindow::buildPoolSourceFrame() {
     m_poolSourceFrame = frame(this, "poolSourceFrame", QStringLiteral("抽签对象设置："));
     m_editButton = button(m_poolSourceFrame, "editButton", QStringLiteral("打开EXCEL"));
     m_importButton = button(m_poolSourceFrame, "importButton", QStringLiteral("确定"));
     m_editLabel = label(m_poolSourceFrame, "editLabel", QStringLiteral("编辑抽签对象"), kLeft);
     m_importLabel = label(m_poolSourceFrame, "importLabel", QStringLiteral("导入抽签对象"), kLeft);
+}
 
+void MainWindow::buildResultsFrame() {
     m_resultsFrame = frame(this, "resultsFrame", QStringLiteral("抽签结果显示："));
     m_exportNotice = button(m_resultsFrame, "exportNotice", QStringLiteral("导出到EXCEL结束！"));
     m_exportNotice->hide();
@@ -161,21 +191,6 @@ void MainWindow::buildControls() {
         const QString caption = pool ? QStringLiteral("被抽名单：") : DrawStateProcedures::headingFor(i);
         m_headings[static_cast<std::size_t>(i)] = label(m_resultsFrame, qPrintable(name), caption, kCentred);
     }
-
-    m_listLines.reserve(m_lists.size());
-    for (QListWidget *widget : m_lists) {
-        m_listLines.emplace_back(*widget);
-    }
-    m_enlargedLines.emplace(*m_enlargedList);
-
-    for (const ControlPlace &place : formLayout()) {
-        auto *widget = findChild<QWidget *>(QString::fromLatin1(place.name));
-        if (widget == nullptr) {
-            qFatal("the layout places a control the window lacks: %s", place.name);
-        }
-        m_placedControls.push_back({widget, &place});
-    }
-    applyScale(m_scale);
 }
 
 void MainWindow::applyStackingOrder() {
@@ -288,7 +303,7 @@ void MainWindow::setFullScreen(bool on) {
 void MainWindow::pressStartOrStop() {
     // Only where the operator could click the button: not under the enlarged view, not while the
     // office works, not behind a message box.
-    if (m_enlargedList->isVisible() || m_officeProgress.isBusy() || QApplication::activeModalWidget() != nullptr) {
+    if (m_enlargedList->isVisible() || m_spreadsheetProgress.isBusy() || QApplication::activeModalWidget() != nullptr) {
         return;
     }
     if (m_startButton->isVisible()) {
@@ -388,118 +403,6 @@ void MainWindow::onCloseViewClicked() {
 
 void MainWindow::onExportNoticeClicked() {
     m_resultExport.dismissNotice();
-}
-
-// --- FormControls over the real widgets ---------------------------------------------------------
-
-QString MainWindow::numberText() const {
-    return m_drawCountBox->text();
-}
-
-void MainWindow::setNumberText(const QString &text) {
-    m_drawCountBox->setText(text);
-}
-
-bool MainWindow::isKeepChosen() const {
-    return m_keepOption->isChecked();
-}
-
-bool MainWindow::isRemoveChosen() const {
-    return m_removeOption->isChecked();
-}
-
-void MainWindow::setKeepChosen(bool chosen) {
-    setOptionChosen(m_keepOption, chosen);
-}
-
-void MainWindow::setRemoveChosen(bool chosen) {
-    setOptionChosen(m_removeOption, chosen);
-}
-
-void MainWindow::setOptionChosen(QRadioButton *option, bool chosen) {
-    // An exclusive group never lets its last chosen button go; lift the rule for the moment so the
-    // pair can show "neither chosen".
-    m_keepChoice->setExclusive(false);
-    option->setChecked(chosen);
-    m_keepChoice->setExclusive(true);
-}
-
-void MainWindow::setStartVisible(bool visible) {
-    m_startButton->setVisible(visible);
-}
-
-void MainWindow::setStopVisible(bool visible) {
-    m_stopButton->setVisible(visible);
-}
-
-void MainWindow::focusStart() {
-    m_startButton->setFocus(Qt::OtherFocusReason);
-}
-
-void MainWindow::focusStop() {
-    m_stopButton->setFocus(Qt::OtherFocusReason);
-}
-
-int MainWindow::timerInterval() const {
-    return m_rollTimer->isActive() ? m_rollTimer->interval() : kStoppedInterval;
-}
-
-void MainWindow::setTimerInterval(int milliseconds) {
-    if (milliseconds <= 0) {
-        m_rollTimer->stop();
-        return;
-    }
-    m_rollTimer->start(milliseconds);
-}
-
-void MainWindow::setRollingText(const QString &text) {
-    m_rollingDisplay->setText(text);
-}
-
-QListWidget *MainWindow::listWidget(int index) const {
-    return m_lists.at(static_cast<std::size_t>(index));
-}
-
-ListLines &MainWindow::list(int index) {
-    return m_listLines.at(static_cast<std::size_t>(index));
-}
-
-void MainWindow::setHeading(int index, const QString &text) {
-    m_headings.at(static_cast<std::size_t>(index))->setText(text);
-}
-
-void MainWindow::setResultHighlighted(int index, bool on) {
-    // A style sheet rather than the palette: once the skin's sheet is active, a sheet is what the
-    // list's background reliably follows.
-    listWidget(index)->setStyleSheet(on ? QStringLiteral("QListWidget { background-color: rgb(%1, %2, %3); }")
-                                              .arg(kHighlightColour.red())
-                                              .arg(kHighlightColour.green())
-                                              .arg(kHighlightColour.blue())
-                                        : QString());
-}
-
-void MainWindow::setPoolCountText(const QString &text) {
-    m_poolCountLabel->setText(text);
-}
-
-ListLines &MainWindow::enlargedList() {
-    return *m_enlargedLines;
-}
-
-void MainWindow::setEnlargedListVisible(bool visible) {
-    m_enlargedList->setVisible(visible);
-}
-
-void MainWindow::setEnlargedCloseVisible(bool visible) {
-    m_closeViewButton->setVisible(visible);
-}
-
-void MainWindow::setExportNoticeVisible(bool visible) {
-    m_exportNotice->setVisible(visible);
-}
-
-void MainWindow::setBusy(bool busy) {
-    m_officeProgress.setBusy(busy);
 }
 
 } // namespace lotdraw

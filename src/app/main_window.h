@@ -3,19 +3,19 @@
 #include "app/form_layout.h"
 #include "app/form_scale.h"
 #include "app/list_widget_lines.h"
-#include "app/office_progress.h"
 #include "draw/draw_control.h"
 #include "draw/random_generator.h"
 #include "draw/selection_pass.h"
+#include "namelist/workbook_commands.h"
+#include "progress/spreadsheet_progress.h"
 #include "results/enlarged_view.h"
 #include "results/result_export.h"
+#include "spreadsheet/spreadsheet.h"
+#include "spreadsheet/waiting_spreadsheet.h"
 #include "state/draw_state.h"
 #include "state/draw_state_procedures.h"
 #include "state/form_controls.h"
 #include "state/messages.h"
-#include "workbook/spreadsheet.h"
-#include "workbook/waiting_spreadsheet.h"
-#include "workbook/workbook_commands.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -115,6 +115,11 @@ protected:
 private:
     void startUp();
     void buildControls();
+    void buildEnlargedView();
+    void buildDisplayFrame();
+    void buildSettingsFrame();
+    void buildPoolSourceFrame();
+    void buildResultsFrame();
     void applyStackingOrder();
     void applyTabOrder();
     void connectHandlers();
@@ -135,8 +140,8 @@ private:
     SelectionPass m_pass{m_state, *this, m_deps.messages, m_deps.random};
     DrawControl m_drawControl{m_state, *this, m_deps.messages, m_pass, m_procedures};
     // The commands reach the office through the progress window's waiter.
-    OfficeProgress m_officeProgress{this};
-    WaitingSpreadsheetApplication m_spreadsheet{m_deps.spreadsheet, m_officeProgress};
+    SpreadsheetProgress m_spreadsheetProgress{this};
+    WaitingSpreadsheetApplication m_spreadsheet{m_deps.spreadsheet, m_spreadsheetProgress};
     WorkbookCommands m_workbookCommands{{m_state, *this, m_deps.messages, m_spreadsheet, m_deps.workbookPath}};
     EnlargedView m_enlargedView{*this};
     ResultExport m_resultExport{{*this, m_deps.messages, m_spreadsheet, m_deps.workbookPath}};

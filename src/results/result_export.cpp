@@ -1,6 +1,7 @@
 #include "results/result_export.h"
 
-#include "workbook/spreadsheet_task.h"
+#include "namelist/name_list_layout.h"
+#include "namelist/spreadsheet_task.h"
 
 #include <QStringList>
 #include <stdexcept>
@@ -11,14 +12,14 @@ void ResultExport::exportList(int resultList) {
     if (resultList < FormControls::kFirstResultList || resultList > FormControls::kLastResultList) {
         throw std::out_of_range("no result list to export at this index");
     }
-    // Column A holds the pool; result list n has column n + 1.
-    const int column = resultList + 1;
+    using Layout = NameListLayout;
+    const int column = Layout::resultColumn(resultList);
     const int source = resultList;
 
     // The lines to write, taken before the spreadsheet work starts.
     QStringList lines;
     const ListLines &list = m_deps.controls.list(source);
-    for (int i = 0; i < kRows; ++i) {
+    for (int i = 0; i < Layout::kResultRows; ++i) {
         QString text = list.line(i);
         if (text.isEmpty()) {
             break;
@@ -29,11 +30,11 @@ void ResultExport::exportList(int resultList) {
     const bool done = runSpreadsheetTask(m_deps.controls, m_deps.messages, [&] {
         const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create();
         instance->openWorkbook(m_deps.workbookPath);
-        for (int i = 0; i < kRows; ++i) {
-            instance->setCell(kFirstRow + i, column, QString());
+        for (int i = 0; i < Layout::kResultRows; ++i) {
+            instance->setCell(Layout::kFirstRow + i, column, QString());
         }
         for (int i = 0; i < lines.size(); ++i) {
-            instance->setCell(kFirstRow + i, column, lines.at(i));
+            instance->setCell(Layout::kFirstRow + i, column, lines.at(i));
         }
         instance->saveActiveWorkbook();
         instance->quit();

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "spreadsheet/spreadsheet.h"
 #include "state/form_controls.h"
 #include "state/messages.h"
-#include "workbook/spreadsheet.h"
 
 #include <QString>
 
@@ -12,9 +12,6 @@ namespace lotdraw {
 // "导出到EXCEL结束！" that confirms it.
 class ResultExport final {
 public:
-    static constexpr int kFirstRow = 3;
-    static constexpr int kRows = 100; // rows 3..102 belong to the export
-
     struct Dependencies {
         FormControls &controls;
         Messages &messages;

@@ -1,7 +1,7 @@
 #include "app/main_window.h"
+#include "namelist/workbook_commands.h"
 #include "support/fake_spreadsheet.h"
 #include "support/recording_messages.h"
-#include "workbook/workbook_commands.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

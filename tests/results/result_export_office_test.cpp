@@ -1,10 +1,10 @@
+#include "namelist/workbook_commands.h"
+#include "office/libreoffice_application.h"
 #include "results/result_export.h"
 #include "support/fake_form_controls.h"
 #include "support/numbered_names.h"
 #include "support/office_fixture.h"
 #include "support/recording_messages.h"
-#include "workbook/libreoffice_application.h"
-#include "workbook/workbook_commands.h"
 
 #include <QDir>
 #include <QFile>
@@ -145,7 +145,7 @@ private:
 };
 
 void ResultExportOfficeTest::init() {
-    QCOMPARE(runningOfficeProcesses(), QList<qint64>{});
+    QCOMPARE(officeProcesses(), QList<qint64>{});
     m_folder = std::make_unique<QTemporaryDir>();
     m_path = m_folder->filePath(QStringLiteral("导入名单.xls"));
     m_controls = FakeFormControls{};
@@ -158,7 +158,7 @@ void ResultExportOfficeTest::init() {
 }
 
 void ResultExportOfficeTest::cleanup() {
-    QCOMPARE(runningOfficeProcesses(), QList<qint64>{});
+    QCOMPARE(officeProcesses(), QList<qint64>{});
     QCOMPARE(officeLockFiles(m_folder->path()), QStringList{});
     m_export.reset();
     m_folder.reset();
@@ -292,7 +292,7 @@ void ResultExportOfficeTest::readOnlyFolderImportsButRefusesTheExport() {
     QCOMPARE(bytesOf(m_path), before);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("导入名单.xls")});
-    QCOMPARE(runningOfficeProcesses(), QList<qint64>{});
+    QCOMPARE(officeProcesses(), QList<qint64>{});
 }
 
 void ResultExportOfficeTest::officeKilledDuringTheSaveLeavesAWholeWorkbook_data() {
@@ -310,7 +310,7 @@ void ResultExportOfficeTest::officeKilledDuringTheSaveLeavesAWholeWorkbook() {
     std::atomic<int> killed = 0;
     m_spreadsheet.duringSave = [this, delayMs, &killed] {
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        for (const qint64 pid : officeProcessesMentioning(m_profile.path())) {
+        for (const qint64 pid : officeProcesses(m_profile.path())) {
             killed += ::kill(static_cast<pid_t>(pid), SIGKILL) == 0 ? 1 : 0;
         }
     };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "workbook/spreadsheet.h"
+#include "spreadsheet/spreadsheet.h"
 
 #include <QMap>
 #include <QString>

@@ -2,10 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <algorithm>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -58,6 +60,25 @@ QString readAll(const QString &path) {
     return QString::fromUtf8(file.readAll());
 }
 
+QByteArray procFile(const QString &pid, const char *name) {
+    QFile file(QStringLiteral("/proc/%1/%2").arg(pid, QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// State letter and parent pid from /proc/<pid>/stat ("pid (comm) S ppid ...").
+std::pair<char, pid_t> stateAndParent(const QString &pid) {
+    const QByteArray stat = procFile(pid, "stat");
+    const qsizetype close = stat.lastIndexOf(')');
+    if (close < 0) {
+        return {'?', 0};
+    }
+    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+    if (fields.size() < 2 || fields.at(0).isEmpty()) {
+        return {'?', 0};
+    }
+    return {fields.at(0).at(0), static_cast<pid_t>(fields.at(1).toInt())};
+}
+
 void writeAll(const QString &path, const QByteArray &bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
@@ -67,7 +88,7 @@ void writeAll(const QString &path, const QByteArray &bytes) {
 
 } // namespace
 
-void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath, const QString &format) {
+void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format, CsvCells cells) {
     const QMap<QString, QString> filters{{QStringLiteral("xls"), QStringLiteral("xls:MS Excel 97")},
                                          {QStringLiteral("xlsx"), QStringLiteral("xlsx:Calc MS Excel 2007 XML")},
                                          {QStringLiteral("ods"), QStringLiteral("ods:calc8")}};
@@ -77,12 +98,16 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath, const Q
     const QTemporaryDir work;
     const QString csv = work.filePath(QStringLiteral("book.csv"));
     writeAll(csv, csvText.toUtf8());
-    // Comma, double quote, UTF-8, from line 1; spaces are kept.
-    convert(csv, filters.value(format), QStringLiteral("CSV:44,34,76,1"), work.path());
+    // Comma, double quote, UTF-8, from line 1; spaces are kept. Recognised cells: US English,
+    // special numbers detected, formulas evaluated.
+    const QString inFilter = cells == CsvCells::Numbers
+                                 ? QStringLiteral("CSV:44,34,76,1")
+                                 : QStringLiteral("CSV:44,34,76,1,,1033,false,true,false,false,false,-1,true");
+    convert(csv, filters.value(format), inFilter, work.path());
     const QString made = work.filePath(QStringLiteral("book.") + format);
-    QFile::remove(xlsPath);
-    if (!QFile::copy(made, xlsPath)) {
-        fail(QStringLiteral("cannot place the workbook at ") + xlsPath);
+    QFile::remove(path);
+    if (!QFile::copy(made, path)) {
+        fail(QStringLiteral("cannot place the workbook at ") + path);
     }
 }
 
@@ -205,48 +230,42 @@ QString BindMounts::mount(const QString &source, const QString &target, bool rea
     return {};
 }
 
-QList<qint64> runningOfficeProcesses() {
+QList<qint64> officeProcesses(const QString &mentioning, bool withLaunchers) {
     QList<qint64> result;
-    const QDir proc(QStringLiteral("/proc"));
-    const uid_t me = getuid();
-    for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool numeric = false;
-        const qint64 pid = entry.toLongLong(&numeric);
-        if (!numeric) {
+    const QByteArray wanted = mentioning.toUtf8();
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool isNumber = false;
+        const qint64 pid = entry.toLongLong(&isNumber);
+        const QByteArray name = procFile(entry, "comm").trimmed();
+        const bool office = name == "soffice.bin" ||
+                            (withLaunchers && (name == "soffice" || name == "oosplash" || name == "libreoffice"));
+        if (!isNumber || !office || QFileInfo(QStringLiteral("/proc/") + entry).ownerId() != ::getuid() ||
+            !isLiveProcess(static_cast<pid_t>(pid))) {
             continue;
         }
-        QFile comm(proc.filePath(entry + QStringLiteral("/comm")));
-        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "soffice.bin") {
-            continue;
-        }
-        QFile status(proc.filePath(entry + QStringLiteral("/status")));
-        if (!status.open(QIODevice::ReadOnly)) {
-            continue;
-        }
-        bool mine = false;
-        bool zombie = false;
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("State:")) {
-                zombie = line.contains("Z (zombie)");
-            } else if (line.startsWith("Uid:")) {
-                const QList<QByteArray> fields = line.simplified().split(' ');
-                mine = fields.size() > 1 && fields.at(1).toUInt() == me;
-            }
-        }
-        if (mine && !zombie) {
+        const QList<QByteArray> arguments = procFile(entry, "cmdline").split('\0');
+        if (wanted.isEmpty() || std::any_of(arguments.begin(), arguments.end(),
+                                            [&](const QByteArray &each) { return each.contains(wanted); })) {
             result.append(pid);
         }
     }
     return result;
 }
 
-QList<qint64> officeProcessesMentioning(const QString &text) {
-    QList<qint64> result;
-    const QByteArray wanted = text.toUtf8();
-    for (const qint64 pid : runningOfficeProcesses()) {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(wanted)) {
-            result.append(pid);
+bool isLiveProcess(pid_t pid) {
+    const char state = stateAndParent(QString::number(pid)).first;
+    return state != '?' && state != 'Z' && state != 'X';
+}
+
+std::vector<pid_t> childProcesses(pid_t parent) {
+    std::vector<pid_t> result;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool isNumber = false;
+        const int pid = entry.toInt(&isNumber);
+        if (isNumber && stateAndParent(entry).second == parent) {
+            result.push_back(static_cast<pid_t>(pid));
         }
     }
     return result;
@@ -254,6 +273,23 @@ QList<qint64> officeProcessesMentioning(const QString &text) {
 
 QStringList officeLockFiles(const QString &folder) {
     return QDir(folder).entryList({QStringLiteral(".~lock.*#")}, QDir::Files | QDir::Hidden);
+}
+
+QStringList leftoverFiles(const QString &folder) {
+    return QDir(folder).entryList({QStringLiteral(".~lock.*"), QStringLiteral(".~lotdraw-save-*")},
+                                  QDir::Files | QDir::Hidden | QDir::System);
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(bytes);
+    }
 }
 
 } // namespace lotdraw::testing

@@ -1,19 +1,31 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <sys/types.h>
+#include <vector>
 
 namespace lotdraw::testing {
 
-// Workbook fixtures made and read without the program's own spreadsheet layer: each call runs
-// `soffice --headless --convert-to` once, in a private profile folder and a UTF-8 locale, and
-// waits for it to end. Failures throw std::runtime_error.
+// Fixtures for tests against a real LibreOffice, made and read without the program's own code.
 
-// Writes a workbook at `xlsPath` whose first sheet holds `csvText` (comma-separated, double quotes
-// around fields that need them, UTF-8). Unquoted numbers become number cells. `format` is the
-// content, whatever the name says: "xls" (Excel 97), "xlsx" (Office Open XML) or "ods".
-void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath, const QString &format = QStringLiteral("xls"));
+// --- Workbooks ----------------------------------------------------------------------------------
+// Each call runs `soffice --headless --convert-to` once, on a private profile folder and in a UTF-8
+// locale, and waits for it to end. Failures throw std::runtime_error.
+
+// How the cells of a CSV text become cells of a workbook.
+enum class CsvCells {
+    Numbers,    // unquoted numbers become number cells, everything else text
+    Recognised, // numbers, dates, percentages and truth values become such cells; "=..." a formula
+};
+
+// Writes a workbook at `path` whose first sheet holds `csvText` (comma-separated, double quotes
+// around fields that need them, UTF-8). `format` is the content, whatever the name says: "xls"
+// (Excel 97), "xlsx" (Office Open XML) or "ods".
+void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format = QStringLiteral("xls"),
+                         CsvCells cells = CsvCells::Numbers);
 
 // The format the bytes of the file at `path` show: "xls", "xlsx", "ods", or the empty text.
 [[nodiscard]] QString workbookFormatOf(const QString &path);
@@ -27,14 +39,30 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &xlsPath, const Q
 // Cells (first..last, column) of rows read above.
 [[nodiscard]] QStringList columnAt(const QList<QStringList> &rows, int column, int first, int last);
 
-// Process ids of this user's soffice.bin processes that have not ended (zombies left out).
-[[nodiscard]] QList<qint64> runningOfficeProcesses();
+// Splits CSV text into rows of fields.
+[[nodiscard]] QList<QStringList> parseCsv(const QString &text);
 
-// Those of the above whose command line mentions `text`, such as their profile folder.
-[[nodiscard]] QList<qint64> officeProcessesMentioning(const QString &text);
+// --- Processes ----------------------------------------------------------------------------------
+
+// Process ids of this login's soffice.bin processes that have not ended (zombies left out) and,
+// unless `mentioning` is empty, have it in one of their arguments (a profile folder, say);
+// `withLaunchers` adds the processes that start an office (soffice, oosplash). The machine may run
+// other people's offices, so tests look only at this login's.
+[[nodiscard]] QList<qint64> officeProcesses(const QString &mentioning = {}, bool withLaunchers = false);
+// True while `pid` names a process that has not ended (a zombie has).
+[[nodiscard]] bool isLiveProcess(pid_t pid);
+// The children of `parent` (soffice.bin under its launcher).
+[[nodiscard]] std::vector<pid_t> childProcesses(pid_t parent);
+
+// --- Files --------------------------------------------------------------------------------------
 
 // Lock files ".~lock.*#" in `folder`.
 [[nodiscard]] QStringList officeLockFiles(const QString &folder);
+// Lock files and the private folders of unfinished saves in `folder`.
+[[nodiscard]] QStringList leftoverFiles(const QString &folder);
+
+[[nodiscard]] QByteArray fileBytes(const QString &path);
+void writeFile(const QString &path, const QByteArray &bytes);
 
 // Bind mounts made for one test, undone (last first) when the object goes. A read-only bind mount
 // is the way to get a folder or file that even root cannot write.
@@ -52,8 +80,5 @@ public:
 private:
     QStringList m_targets;
 };
-
-// Splits CSV text into rows of fields.
-[[nodiscard]] QList<QStringList> parseCsv(const QString &text);
 
 } // namespace lotdraw::testing

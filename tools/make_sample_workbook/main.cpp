@@ -3,8 +3,8 @@
 // Writes a name-list workbook: headings in rows 1 and 2, the names of the UTF-8 text file (one a
 // line, blank lines skipped) from row 3 of column A. An existing file is never overwritten.
 
-#include "workbook/libreoffice_application.h"
-#include "workbook/name_list_workbook.h"
+#include "namelist/name_list_workbook.h"
+#include "office/libreoffice_application.h"
 
 #include <QCoreApplication>
 #include <QFile>

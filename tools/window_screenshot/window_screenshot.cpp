@@ -5,9 +5,9 @@
 // --full-screen WxH shows the window as full screen shows it on a screen of W x H pixels.
 
 #include "app/main_window.h"
+#include "namelist/program_folder.h"
+#include "office/libreoffice_application.h"
 #include "state/messages.h"
-#include "workbook/libreoffice_application.h"
-#include "workbook/workbook_path.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,0 +1,124 @@
+// The window as the handlers' logic sees it: FormControls over the real widgets.
+
+#include "app/main_window.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace lotdraw {
+
+QString MainWindow::numberText() const {
+    return m_drawCountBox->text();
+}
+
+void MainWindow::setNumberText(const QString &text) {
+    m_drawCountBox->setText(text);
+}
+
+bool MainWindow::isKeepChosen() const {
+    return m_keepOption->isChecked();
+}
+
+bool MainWindow::isRemoveChosen() const {
+    return m_removeOption->isChecked();
+}
+
+void MainWindow::setKeepChosen(bool chosen) {
+    setOptionChosen(m_keepOption, chosen);
+}
+
+void MainWindow::setRemoveChosen(bool chosen) {
+    setOptionChosen(m_removeOption, chosen);
+}
+
+void MainWindow::setOptionChosen(QRadioButton *option, bool chosen) {
+    // An exclusive group never lets its last chosen button go; lift the rule for the moment so the
+    // pair can show "neither chosen".
+    m_keepChoice->setExclusive(false);
+    option->setChecked(chosen);
+    m_keepChoice->setExclusive(true);
+}
+
+void MainWindow::setStartVisible(bool visible) {
+    m_startButton->setVisible(visible);
+}
+
+void MainWindow::setStopVisible(bool visible) {
+    m_stopButton->setVisible(visible);
+}
+
+void MainWindow::focusStart() {
+    m_startButton->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::focusStop() {
+    m_stopButton->setFocus(Qt::OtherFocusReason);
+}
+
+int MainWindow::timerInterval() const {
+    return m_rollTimer->isActive() ? m_rollTimer->interval() : kStoppedInterval;
+}
+
+void MainWindow::setTimerInterval(int milliseconds) {
+    if (milliseconds <= 0) {
+        m_rollTimer->stop();
+        return;
+    }
+    m_rollTimer->start(milliseconds);
+}
+
+void MainWindow::setRollingText(const QString &text) {
+    m_rollingDisplay->setText(text);
+}
+
+QListWidget *MainWindow::listWidget(int index) const {
+    return m_lists.at(static_cast<std::size_t>(index));
+}
+
+ListLines &MainWindow::list(int index) {
+    return m_listLines.at(static_cast<std::size_t>(index));
+}
+
+void MainWindow::setHeading(int index, const QString &text) {
+    m_headings.at(static_cast<std::size_t>(index))->setText(text);
+}
+
+void MainWindow::setResultHighlighted(int index, bool on) {
+    // A style sheet rather than the palette: once the skin's sheet is active, a sheet is what the
+    // list's background reliably follows.
+    listWidget(index)->setStyleSheet(on ? QStringLiteral("QListWidget { background-color: rgb(%1, %2, %3); }")
+                                              .arg(kHighlightColour.red())
+                                              .arg(kHighlightColour.green())
+                                              .arg(kHighlightColour.blue())
+                                        : QString());
+}
+
+void MainWindow::setPoolCountText(const QString &text) {
+    m_poolCountLabel->setText(text);
+}
+
+ListLines &MainWindow::enlargedList() {
+    return *m_enlargedLines;
+}
+
+void MainWindow::setEnlargedListVisible(bool visible) {
+    m_enlargedList->setVisible(visible);
+}
+
+void MainWindow::setEnlargedCloseVisible(bool visible) {
+    m_closeViewButton->setVisible(visible);
+}
+
+void MainWindow::setExportNoticeVisible(bool visible) {
+    m_exportNotice->setVisible(visible);
+}
+
+void MainWindow::setBusy(bool busy) {
+    m_spreadsheetProgress.setBusy(busy);
+}
+
+} // namespace lotdraw

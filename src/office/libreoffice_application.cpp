@@ -1,0 +1,44 @@
+#include "office/libreoffice_application.h"
+
+#include "office/libreoffice_instance.h"
+#include "office/office_process.h"
+#include "office/office_profile.h"
+
+#include <QStandardPaths>
+
+namespace lotdraw {
+
+namespace {
+
+LibreOfficeOptions withDefaults(LibreOfficeOptions options) {
+    if (options.profileFolder.isEmpty()) {
+        options.profileFolder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                                QStringLiteral("/lotdraw/office-profile");
+    }
+    return options;
+}
+
+} // namespace
+
+LibreOfficeApplication::LibreOfficeApplication()
+    : LibreOfficeApplication(LibreOfficeOptions{}) {}
+
+LibreOfficeApplication::LibreOfficeApplication(LibreOfficeOptions options)
+    : m_options(withDefaults(std::move(options))) {}
+
+bool LibreOfficeApplication::isRunning() {
+    {
+        const AutomationLock lock(m_options.profileFolder);
+        if (lock.held()) {
+            killOfficeProcessesWith(QStringLiteral("-env:UserInstallation=") +
+                                    OfficeProfile(m_options.profileFolder).url());
+        }
+    }
+    return officeProcessRuns();
+}
+
+std::unique_ptr<SpreadsheetInstance> LibreOfficeApplication::create() {
+    return std::make_unique<LibreOfficeInstance>(m_options, &m_startAbort);
+}
+
+} // namespace lotdraw

@@ -1,0 +1,45 @@
+#include "office/uno_support.h"
+
+#include "office/office_messages.h"
+#include "spreadsheet/spreadsheet.h"
+
+#include <QUrl>
+#include <cppuhelper/bootstrap.hxx>
+#include <csignal>
+#include <mutex>
+#include <rtl/bootstrap.hxx>
+
+namespace lotdraw::uno {
+
+rtl::OUString fileUrl(const QString &path) {
+    return toOUString(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+}
+
+css::uno::Reference<css::uno::XComponentContext> localContext(const QString &officeProgramFolder) {
+    static std::mutex mutex;
+    static css::uno::Reference<css::uno::XComponentContext> context;
+    const std::lock_guard lock(mutex);
+    if (!context.is()) {
+        // The bridge writes to the office's pipe without MSG_NOSIGNAL: when the office dies, the
+        // next write would raise SIGPIPE and end the whole program instead of failing the call.
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGPIPE, &ignore, nullptr);
+        try {
+            rtl::Bootstrap::set("URE_BOOTSTRAP", toOUString(QStringLiteral("vnd.sun.star.pathname:") +
+                                                            officeProgramFolder + QStringLiteral("/fundamentalrc")));
+            context = cppu::defaultBootstrap_InitialComponentContext();
+        } catch (const css::uno::Exception &exception) {
+            throw SpreadsheetError(office_messages::cannotStart(describe(exception)));
+        }
+    }
+    return context;
+}
+
+QString describe(const css::uno::Exception &exception) {
+    const QString message = toQString(exception.Message).trimmed();
+    return message.isEmpty() ? QStringLiteral("电子表格程序报告了一个错误") : message;
+}
+
+} // namespace lotdraw::uno

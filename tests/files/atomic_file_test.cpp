@@ -1,0 +1,121 @@
+#include "files/atomic_file.h"
+#include "support/office_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace lotdraw;
+using lotdraw::testing::fileBytes;
+using lotdraw::testing::writeFile;
+
+class AtomicFileTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void publishReplacesAndKeepsPermissions();
+    void publishWithoutReplaceKeepsAnExistingFile();
+    void publishWithoutReplaceCreatesTheFile();
+    void publishFailureRemovesTheTemporaryFile();
+    void replacementFollowsASymbolicLink();
+    void temporaryFileLiesBesideTheTarget();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void AtomicFileTest::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void AtomicFileTest::publishReplacesAndKeepsPermissions() {
+    const QString target = m_dir->filePath(QStringLiteral("导入名单.xls"));
+    writeFile(target, "old");
+    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+    const QString temporary = temporarySibling(target);
+    writeFile(temporary, "new");
+
+    QCOMPARE(publishFile(temporary, target, true), QString());
+    QCOMPARE(fileBytes(target), QByteArray("new"));
+    QVERIFY(!QFileInfo::exists(temporary));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("导入名单.xls")});
+    // The temporary file was made with the default mode (readable by all); the workbook keeps its own.
+    QVERIFY(!(QFile::permissions(target) & (QFile::ReadGroup | QFile::ReadOther)));
+    QVERIFY(QFile::permissions(target) & QFile::WriteOwner);
+}
+
+void AtomicFileTest::publishWithoutReplaceKeepsAnExistingFile() {
+    const QString target = m_dir->filePath(QStringLiteral("a.xls"));
+    writeFile(target, "someone else's");
+    const QString temporary = temporarySibling(target);
+    writeFile(temporary, "new");
+
+    QVERIFY(!publishFile(temporary, target, false).isEmpty());
+    QCOMPARE(fileBytes(target), QByteArray("someone else's"));
+    QVERIFY(!QFileInfo::exists(temporary));
+}
+
+void AtomicFileTest::publishWithoutReplaceCreatesTheFile() {
+    const QString target = m_dir->filePath(QStringLiteral("a.xls"));
+    const QString temporary = temporarySibling(target);
+    writeFile(temporary, "new");
+
+    QCOMPARE(publishFile(temporary, target, false), QString());
+    QCOMPARE(fileBytes(target), QByteArray("new"));
+    QVERIFY(!QFileInfo::exists(temporary));
+}
+
+void AtomicFileTest::publishFailureRemovesTheTemporaryFile() {
+    // The target's folder is gone: the rename fails, the temporary file must not stay behind.
+    const QString target = m_dir->filePath(QStringLiteral("gone/a.xls"));
+    const QString temporary = temporarySibling(m_dir->filePath(QStringLiteral("a.xls")));
+    writeFile(temporary, "new");
+
+    QVERIFY(!publishFile(temporary, target, true).isEmpty());
+    QVERIFY(!QFileInfo::exists(temporary));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+void AtomicFileTest::replacementFollowsASymbolicLink() {
+    const QString real = m_dir->filePath(QStringLiteral("real.xls"));
+    const QString link = m_dir->filePath(QStringLiteral("link.xls"));
+    writeFile(real, "old");
+    QVERIFY(QFile::link(real, link));
+
+    const QString target = resolvedTarget(link);
+    QCOMPARE(target, QFileInfo(real).canonicalFilePath());
+    const QString temporary = temporarySibling(target);
+    writeFile(temporary, "new");
+    QCOMPARE(publishFile(temporary, target, true), QString());
+
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(fileBytes(link), QByteArray("new"));
+}
+
+void AtomicFileTest::temporaryFileLiesBesideTheTarget() {
+    const QString target = m_dir->filePath(QStringLiteral("导入名单.xls"));
+    const QString first = temporarySibling(target);
+    writeFile(first, "x");
+    const QString second = temporarySibling(target);
+
+    // Each save gets its own private folder beside the target, on the same file system.
+    const QFileInfo folder(QFileInfo(first).absolutePath());
+    QCOMPARE(folder.absolutePath(), QFileInfo(target).absolutePath());
+    QVERIFY(folder.fileName().startsWith(QStringLiteral(".~lotdraw-save-")));
+    QCOMPARE(QFileInfo(first).fileName(), QFileInfo(target).fileName());
+    QVERIFY(QFileInfo(first).absolutePath() != QFileInfo(second).absolutePath());
+
+    // Scratch files that a writer leaves beside the temporary file go with its folder.
+    writeFile(QFileInfo(first).absolutePath() + QStringLiteral("/lu12345.tmp"), "scratch");
+    removeTemporary(first);
+    QVERIFY(!folder.exists());
+    QVERIFY(QFileInfo::exists(QFileInfo(second).absolutePath()));
+}
+
+QTEST_GUILESS_MAIN(AtomicFileTest)
+#include "atomic_file_test.moc"

@@ -1,0 +1,229 @@
+#include "office/office_lock_file.h"
+#include "office/workbook_content.h"
+#include "support/office_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <pwd.h>
+#include <unistd.h>
+
+using namespace lotdraw;
+using lotdraw::testing::fileBytes;
+using lotdraw::testing::writeFile;
+
+namespace {
+
+// A zip of stored (uncompressed) entries: local headers, then the central directory and its end
+// record, as any zip writer lays them out.
+QByteArray zipOf(const QList<std::pair<QByteArray, QByteArray>> &entries) {
+    const auto u16 = [](qsizetype value) { return QByteArray(1, char(value & 0xff)) + char((value >> 8) & 0xff); };
+    const auto u32 = [&u16](qsizetype value) { return u16(value & 0xffff) + u16((value >> 16) & 0xffff); };
+    QByteArray zip;
+    QByteArray directory;
+    for (const auto &[name, data] : entries) {
+        const QByteArray sizes = u32(0) + u32(data.size()) + u32(data.size()); // no checksum needed here
+        directory += QByteArray("PK\x01\x02", 4) + u16(20) + u16(20) + u16(0) + u16(0) + u32(0) + sizes +
+                     u16(name.size()) + u16(0) + u16(0) + u16(0) + u16(0) + u32(0) + u32(zip.size()) + name;
+        zip += QByteArray("PK\x03\x04", 4) + u16(20) + u16(0) + u16(0) + u32(0) + sizes + u16(name.size()) + u16(0) +
+               name + data;
+    }
+    const qsizetype directoryOffset = zip.size();
+    zip += directory + QByteArray("PK\x05\x06", 4) + u16(0) + u16(0) + u16(entries.size()) + u16(entries.size()) +
+           u32(directory.size()) + u32(directoryOffset) + u16(0);
+    return zip;
+}
+
+} // namespace
+
+class WorkbookFilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void lockFilePath();
+    void lockFileOwner_data();
+    void lockFileOwner();
+    void lockFileFields_data();
+    void lockFileFields();
+    void lockOfThisLogin_data();
+    void lockOfThisLogin();
+    void workbookContent_data();
+    void workbookContent();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void WorkbookFilesTest::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void WorkbookFilesTest::lockFilePath() {
+    QCOMPARE(officeLockFilePath(QStringLiteral("/data/名单/导入名单.xls")),
+             QStringLiteral("/data/名单/.~lock.导入名单.xls#"));
+}
+
+void WorkbookFilesTest::lockFileOwner_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("ours");
+    QTest::newRow("our profile's user folder")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile%20one/user;") << true;
+    QTest::newRow("our profile, decoded")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile one/user;") << true;
+    QTest::newRow("the user's own profile")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///root/.config/libreoffice/4/user;") << false;
+    QTest::newRow("a profile whose name starts like ours")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile%20one2/user;") << false;
+    QTest::newRow("our profile's folder itself")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile%20one;") << true;
+    QTest::newRow("our profile named in another field")
+        << QByteArray("file:///tmp/profile%20one,root,host,07.12.2026 06:04,file:///root/.config/libreoffice/4;")
+        << false;
+    QTest::newRow("cut off before the profile")
+        << QByteArray(",root,host,07.12.2026 06:04,file:///tmp/profile%20one") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void WorkbookFilesTest::lockFileOwner() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, ours);
+    const QString lock = m_dir->filePath(QStringLiteral(".~lock.a.xls#"));
+    writeFile(lock, content);
+    QCOMPARE(isLockFileOfProfile(lock, QStringLiteral("file:///tmp/profile%20one")), ours);
+}
+
+void WorkbookFilesTest::lockFileFields_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("officeUserName");
+    QTest::addColumn<QString>("systemUser");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("profileUrl");
+    QTest::newRow("no office user name") << QByteArray(",root,vm,07.12.2026 07:08,file:///root/.config/libreoffice/4;")
+                                         << true << ""
+                                         << "root"
+                                         << "vm"
+                                         << "file:///root/.config/libreoffice/4";
+    QTest::newRow("escaped separators in the name")
+        << QByteArray(
+               "王\\\\老师\\, 三班\\;,teacher,pc-01,07.12.2026 07:08,file:///home/teacher/.config/libreoffice/4;")
+        << true << "王\\老师, 三班;"
+        << "teacher"
+        << "pc-01"
+        << "file:///home/teacher/.config/libreoffice/4";
+    QTest::newRow("text after the entry") << QByteArray(",root,vm,07.12.2026 07:08,file:///p;\n") << true << ""
+                                          << "root"
+                                          << "vm"
+                                          << "file:///p";
+    QTest::newRow("four fields") << QByteArray(",root,vm,file:///p;") << false << ""
+                                 << ""
+                                 << ""
+                                 << "";
+    QTest::newRow("six fields") << QByteArray(",root,vm,07.12.2026 07:08,x,file:///p;") << false << ""
+                                << ""
+                                << ""
+                                << "";
+    QTest::newRow("no end") << QByteArray(",root,vm,07.12.2026 07:08,file:///p") << false << ""
+                            << ""
+                            << ""
+                            << "";
+    QTest::newRow("unknown escape") << QByteArray("\\x,root,vm,07.12.2026 07:08,file:///p;") << false << ""
+                                    << ""
+                                    << ""
+                                    << "";
+    QTest::newRow("empty") << QByteArray() << false << ""
+                           << ""
+                           << ""
+                           << "";
+}
+
+void WorkbookFilesTest::lockFileFields() {
+    QFETCH(QByteArray, content);
+    QFETCH(bool, valid);
+    const QString lock = m_dir->filePath(QStringLiteral(".~lock.a.xls#"));
+    writeFile(lock, content);
+    const std::optional<OfficeLockOwner> owner = readOfficeLock(lock);
+    QCOMPARE(owner.has_value(), valid);
+    if (owner) {
+        QTEST(owner->officeUserName, "officeUserName");
+        QTEST(owner->systemUser, "systemUser");
+        QTEST(owner->host, "host");
+        QTEST(owner->profileUrl, "profileUrl");
+    }
+}
+
+void WorkbookFilesTest::lockOfThisLogin_data() {
+    const QString login = QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name);
+    const QString host = QSysInfo::machineHostName();
+    QTest::addColumn<QString>("systemUser");
+    QTest::addColumn<QString>("lockHost");
+    QTest::addColumn<bool>("mine");
+    QTest::newRow("this login here") << login << host << true;
+    QTest::newRow("host in other case") << login << host.toUpper() << true;
+    QTest::newRow("host with its domain") << login << host + QStringLiteral(".example.org") << true;
+    QTest::newRow("another machine") << login << QStringLiteral("x") + host << false;
+    QTest::newRow("a machine whose name starts like ours") << login << host + QStringLiteral("2") << false;
+    QTest::newRow("another login") << login + QStringLiteral("2") << host << false;
+    QTest::newRow("no host") << login << QString() << false;
+}
+
+void WorkbookFilesTest::lockOfThisLogin() {
+    QFETCH(QString, systemUser);
+    QFETCH(QString, lockHost);
+    QFETCH(bool, mine);
+    QVERIFY(!QSysInfo::machineHostName().isEmpty());
+    OfficeLockOwner owner;
+    owner.systemUser = systemUser;
+    owner.host = lockHost;
+    owner.profileUrl = QStringLiteral("file:///home/someone/.config/libreoffice/4");
+    QCOMPARE(isLockOfThisLogin(owner), mine);
+}
+
+void WorkbookFilesTest::workbookContent_data() {
+    using Entries = QList<std::pair<QByteArray, QByteArray>>;
+    const Entries xlsx{
+        {"[Content_Types].xml", "<Types/>"}, {"_rels/.rels", "<Relationships/>"}, {"xl/workbook.xml", "<workbook/>"}};
+    const Entries ods{{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", "<x/>"}};
+    QByteArray commented = zipOf(xlsx);
+    commented.chop(2);
+    commented += QByteArray("\x07\x00", 2) + "comment";
+    QByteArray pastTheEnd = zipOf(xlsx);
+    pastTheEnd[pastTheEnd.size() - 3] = '\x7f';
+
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<WorkbookContent>("content");
+    QTest::newRow("compound file") << QByteArray::fromHex("d0cf11e0a1b11ae1000000") << WorkbookContent::Excel97;
+    QTest::newRow("biff5 stream") << QByteArray::fromHex("0908100000050500") << WorkbookContent::Excel97;
+    QTest::newRow("xlsx parts") << zipOf(xlsx) << WorkbookContent::OfficeOpenXml;
+    QTest::newRow("xlsx with a zip comment") << commented << WorkbookContent::OfficeOpenXml;
+    QTest::newRow("ods") << zipOf(ods) << WorkbookContent::OpenDocument;
+    QTest::newRow("text document of OpenDocument")
+        << zipOf({{"mimetype", "application/vnd.oasis.opendocument.text"}}) << WorkbookContent::Other;
+    QTest::newRow("mimetype not the first entry")
+        << zipOf({{"content.xml", "<x/>"}, ods.first()}) << WorkbookContent::Other;
+    QTest::newRow("word document") << zipOf({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w/>"}})
+                                   << WorkbookContent::Other;
+    QTest::newRow("xlsx cut off") << zipOf(xlsx).chopped(30) << WorkbookContent::Damaged;
+    QTest::newRow("ods cut off in its first entry") << zipOf(ods).left(36) << WorkbookContent::Damaged;
+    QTest::newRow("directory past the end") << pastTheEnd << WorkbookContent::Damaged;
+    QTest::newRow("too short for a zip") << QByteArray("PK\x03\x04rest") << WorkbookContent::Other;
+    QTest::newRow("text") << QByteArray("name\n张三\n") << WorkbookContent::Other;
+    QTest::newRow("html") << QByteArray("<html><table><tr><td>张三</td></tr></table></html>") << WorkbookContent::Other;
+    QTest::newRow("empty") << QByteArray() << WorkbookContent::Other;
+}
+
+void WorkbookFilesTest::workbookContent() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(WorkbookContent, content);
+    const QString path = m_dir->filePath(QStringLiteral("导入名单.xls"));
+    writeFile(path, bytes);
+    QCOMPARE(lotdraw::workbookContent(path), content);
+}
+
+QTEST_GUILESS_MAIN(WorkbookFilesTest)
+#include "workbook_files_test.moc"
