@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, then builds and runs every test twice: once in
-# a plain debug build and once with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, checks the formatting and the layers, then builds and runs every test
+# twice: once in a plain debug build and once with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 scripts/check-format.sh
+scripts/check-layers.sh
 
 export LC_ALL=C.UTF-8
 jobs=$(nproc)

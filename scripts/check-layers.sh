@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Fails when code includes across the layers ARCHITECTURE.md draws: a folder of src/ may include
+# only the folders below it, only src/office/ may include UNO or process-control headers, and only
+# the program's main.cpp joins the window to the LibreOffice backend.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+declare -A allowed=(
+    [state]="state"
+    [skin]="skin"
+    [draw]="draw state"
+    [files]="files"
+    [spreadsheet]="spreadsheet"
+    [office]="office spreadsheet files"
+    [namelist]="namelist spreadsheet state files"
+    [progress]="progress spreadsheet"
+    [results]="results namelist spreadsheet state"
+    [app]="app draw namelist progress results skin spreadsheet state"
+)
+foreign='^#include <(com/sun/star/|cppu|cppuhelper/|osl/|rtl/|sal/|uno/|spawn\.h>|sys/wait\.h>|csignal>|signal\.h>)'
+
+failed=0
+for folder in "${!allowed[@]}"; do
+    while IFS=: read -r file line text; do
+        target=${text#*\"}
+        target=${target%%/*}
+        [[ $text == *'"build_info.h"'* ]] && continue
+        if [[ " ${allowed[$folder]} " != *" $target "* ]] && ! [[ $file == src/app/main.cpp && $target == office ]]; then
+            echo "$file:$line: src/$folder/ may not include $target/: $text" >&2
+            failed=1
+        fi
+    done < <(grep -Hn '^#include "' src/"$folder"/*.h src/"$folder"/*.cpp 2>/dev/null || true)
+    if [[ $folder != office ]]; then
+        while IFS= read -r hit; do
+            echo "$hit: only src/office/ includes UNO or process-control headers" >&2
+            failed=1
+        done < <(grep -HnE "$foreign" src/"$folder"/*.h src/"$folder"/*.cpp 2>/dev/null || true)
+    fi
+done
+
+if ((failed)); then
+    exit 1
+fi
+echo "layers: every include runs downward"
