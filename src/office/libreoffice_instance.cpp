@@ -556,6 +556,7 @@ void LibreOfficeInstance::saveActiveWorkbook() {
             office_messages::saveFailed(target, QStringLiteral("无法在工作簿所在的文件夹中建立临时文件夹")));
     }
     m_touchedFiles.append(temporary);
+    m_saveTemporaries.append(temporary);
     storeToTemporary(workbook, temporary, target);
     const QString error = publishFile(temporary, target, !workbook.isNew);
     if (!error.isEmpty()) {
@@ -780,11 +781,9 @@ void LibreOfficeInstance::removeLeftovers() noexcept {
                 QFile::remove(lockPath);
             }
         }
-        for (const QString &file : std::as_const(m_touchedFiles)) {
-            // The private folder of a save that did not finish, with the office's own scratch files.
-            if (QFileInfo(file).absoluteDir().dirName().startsWith(QStringLiteral(".~lotdraw-save-"))) {
-                removeTemporary(file);
-            }
+        // The private folder of a save that did not finish, with the office's own scratch files.
+        for (const QString &temporary : std::as_const(m_saveTemporaries)) {
+            removeTemporary(temporary);
         }
     } catch (...) {
         // Nothing more can be done here.

@@ -142,6 +142,9 @@ private:
     ColumnBlock m_block;
     // Every file this office may have put a lock file beside, for the clean-up.
     QStringList m_touchedFiles;
+    // The temporary files of this instance's saves: their private folders go in the clean-up,
+    // whatever is left in them. Only these: a workbook's own folder may carry any name.
+    QStringList m_saveTemporaries;
     QString m_pipeName;
     bool m_quitRequested = false;
     bool m_ended = false;
