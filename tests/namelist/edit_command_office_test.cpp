@@ -3,40 +3,30 @@
 #include "results/result_export.h"
 #include "support/fake_form_controls.h"
 #include "support/office_fixture.h"
+#include "support/operator_texts.h"
 #include "support/recording_messages.h"
 #include "support/x_display.h"
 
-#include <QDeadlineTimer>
-#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <unistd.h>
 
 using namespace lotdraw;
 using namespace lotdraw::testing;
 
 namespace {
 
-QByteArray bytesOf(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-template<typename Condition>
-bool waitFor(Condition condition, int milliseconds) {
-    const QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QTest::qWait(100);
-    }
-    return true;
-}
+// The window in which the office asks whether to keep a workbook's Excel 97-2003 format on saving
+// (English on a fresh profile).
+const QString kKeepFormatTitle = QStringLiteral("Confirm File Format");
 
 } // namespace
 
 // The edit command against a real LibreOffice with a visible window on a private X server, and a
-// fresh HOME so the user's profile is a new one.
+// fresh HOME so the user's profile is a new one. The automation profile and the workbooks lie in
+// that HOME too, so every office of the test's names it.
 class EditCommandOfficeTest : public QObject {
     Q_OBJECT
 
@@ -51,6 +41,14 @@ private slots:
     void readOnlyWorkbookOpensReadOnly();
 
 private:
+    [[nodiscard]] QList<qint64> ourOffices() const { return officeProcesses(m_home->path(), true); }
+    [[nodiscard]] QString officeLockFilePath() const {
+        return m_folder->filePath(QStringLiteral(".~lock.导入名单.xls#"));
+    }
+    [[nodiscard]] QList<unsigned long> workbookWindows() const {
+        return m_display->windowsTitled(QStringLiteral("导入名单"));
+    }
+
     std::unique_ptr<XvfbDisplay> m_display;
     std::unique_ptr<FreshOfficeHome> m_home;
     std::unique_ptr<LibreOfficeApplication> m_office;
@@ -64,9 +62,12 @@ private:
 
 void EditCommandOfficeTest::initTestCase() {
     m_display = std::make_unique<XvfbDisplay>();
-    QVERIFY2(m_display->isRunning(), "Xvfb could not be started");
+    if (!m_display->isRunning()) {
+        QSKIP("needs Xvfb for the office's window; it could not be started");
+    }
     m_home = std::make_unique<FreshOfficeHome>();
-    m_office = std::make_unique<LibreOfficeApplication>();
+    m_office = std::make_unique<LibreOfficeApplication>(
+        LibreOfficeOptions{.profileFolder = m_home->path() + QStringLiteral("/automation profile")});
 }
 
 void EditCommandOfficeTest::cleanupTestCase() {
@@ -76,8 +77,11 @@ void EditCommandOfficeTest::cleanupTestCase() {
 }
 
 void EditCommandOfficeTest::init() {
-    QCOMPARE(officeProcesses(), QList<qint64>{});
-    m_folder = std::make_unique<QTemporaryDir>();
+    // The command's probe would refuse while another office of this login runs.
+    if (officeRunsBesides(m_home->path())) {
+        QSKIP(kOfficeOfThisLoginRuns);
+    }
+    m_folder = std::make_unique<QTemporaryDir>(m_home->path() + QStringLiteral("/workbook-XXXXXX"));
     m_path = m_folder->filePath(QStringLiteral("导入名单.xls"));
     m_state = DrawState{};
     m_controls = FakeFormControls{};
@@ -87,33 +91,40 @@ void EditCommandOfficeTest::init() {
 }
 
 void EditCommandOfficeTest::cleanup() {
-    // A failed check may leave the user's window open: close it so the next test starts clean.
+    if (!m_folder) {
+        return;
+    }
+    // A failed check may leave the user's window open: close it so the next test starts clean, and
+    // end the office outright if a question of its own keeps it open.
     for (const unsigned long window : m_display->windowsTitled(QStringLiteral("LibreOffice"))) {
         m_display->requestClose(window);
     }
-    QVERIFY(waitFor([] { return officeProcesses().isEmpty(); }, 20'000));
-    QVERIFY(waitFor([this] { return officeLockFiles(m_folder->path()).isEmpty(); }, 5'000));
+    const bool closed = QTest::qWaitFor([this] { return ourOffices().isEmpty(); }, 20'000);
+    for (const qint64 pid : ourOffices()) {
+        ::kill(-::getpgid(static_cast<pid_t>(pid)), SIGKILL);
+    }
+    QVERIFY2(closed, "the office did not end when its window was closed");
+    QTRY_VERIFY_WITH_TIMEOUT(officeLockFiles(m_folder->path()).isEmpty(), 5'000);
     m_commands.reset();
     m_folder.reset();
 }
 
 void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
     makeWorkbookFromCsv(QStringLiteral("名单\n姓名\n甲\n乙\n"), m_path);
-    const QByteArray before = bytesOf(m_path);
+    const QByteArray before = fileBytes(m_path);
     m_controls.list(1).append(QStringLiteral("中签"));
 
     m_commands->openForEditing();
 
     QCOMPARE(m_messages.shown(), QStringList{});
     // Pressed again at once, while the office is still starting and shows no window yet.
-    const QString running = QString::fromUtf16(kSpreadsheetRunningMessage);
+    const QString running = kOfficeRunningText;
     m_commands->openForEditing();
     QCOMPARE(m_messages.shown(), QStringList{running});
     m_messages.clear();
-    QVERIFY2(waitFor([this] { return !m_display->windowsTitled(QStringLiteral("导入名单")).isEmpty(); }, 30'000),
-             "no window of the workbook appeared");
+    QTRY_VERIFY2_WITH_TIMEOUT(!workbookWindows().isEmpty(), "no window of the workbook appeared", 30'000);
     if (const QByteArray shot = qgetenv("LOTDRAW_SCREENSHOT"); !shot.isEmpty()) {
-        QTest::qWait(2000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(officeLockFilePath()), 30'000);
         QVERIFY(m_display->screenshot(QString::fromLocal8Bit(shot)));
     }
     QCOMPARE(m_controls.lines(1), QStringList{QStringLiteral("中签")});
@@ -124,25 +135,26 @@ void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
     m_commands->importPool();
     QCOMPARE(m_messages.shown(), (QStringList{running, running}));
     QCOMPARE(m_controls.lines(1), QStringList{QStringLiteral("中签")});
-    QCOMPARE(m_display->windowsTitled(QStringLiteral("导入名单")).size(), 1);
+    QCOMPARE(workbookWindows().size(), 1);
 
     // The export makes no probe, but it must neither damage the open document nor claim success.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(officeLockFilePath()), 30'000);
     m_messages.clear();
     m_controls.list(1).append(QStringLiteral("又一个"));
     ResultExport exporter({m_controls, m_messages, *m_office, m_path});
     exporter.exportList(1);
     QCOMPARE(m_messages.shown().size(), 1);
-    QVERIFY(m_messages.shown().constFirst() != running);
-    qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
+    QVERIFY2(m_messages.shown().constFirst().contains(QStringLiteral("名单工作簿已在电子表格程序中打开")),
+             qPrintable(m_messages.shown().constFirst()));
     QVERIFY(!m_controls.isExportNoticeVisible());
-    QCOMPARE(bytesOf(m_path), before);
-    QCOMPARE(m_display->windowsTitled(QStringLiteral("导入名单")).size(), 1);
+    QCOMPARE(fileBytes(m_path), before);
+    QCOMPARE(workbookWindows().size(), 1);
 
     // The user closes the window; the office ends and the import works again.
-    for (const unsigned long window : m_display->windowsTitled(QStringLiteral("导入名单"))) {
+    for (const unsigned long window : workbookWindows()) {
         m_display->requestClose(window);
     }
-    QVERIFY(waitFor([] { return officeProcesses().isEmpty(); }, 20'000));
+    QTRY_VERIFY_WITH_TIMEOUT(ourOffices().isEmpty(), 20'000);
     m_messages.clear();
     m_commands->importPool();
     QCOMPARE(m_messages.shown(), QStringList{});
@@ -151,13 +163,14 @@ void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
 
 void EditCommandOfficeTest::importReadsTheUsersSavedEdits() {
     makeWorkbookFromCsv(QStringLiteral("名单\n姓名\n甲\n乙\n"), m_path);
-    const QByteArray before = bytesOf(m_path);
+    const QByteArray before = fileBytes(m_path);
     m_commands->openForEditing();
-    QVERIFY(waitFor([this] { return !m_display->windowsTitled(QStringLiteral("导入名单")).isEmpty(); }, 30'000));
-    QTest::qWait(1500);
+    QTRY_VERIFY_WITH_TIMEOUT(!workbookWindows().isEmpty(), 30'000);
+    // The document is loaded once the office has locked it.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(officeLockFilePath()), 30'000);
 
     // The user types a third name under the two, saves in the workbook's own format and closes.
-    const unsigned long window = m_display->windowsTitled(QStringLiteral("导入名单")).constFirst();
+    const unsigned long window = workbookWindows().constFirst();
     m_display->focus(window);
     m_display->pressKey("Home", true);
     for (int i = 0; i < 4; ++i) {
@@ -166,12 +179,14 @@ void EditCommandOfficeTest::importReadsTheUsersSavedEdits() {
     m_display->typeText(QStringLiteral("zed"));
     m_display->pressKey("Return");
     m_display->pressKey("s", true);
-    QTest::qWait(1500);
-    m_display->pressKey("Return"); // keep the Excel 97-2003 format
-    QVERIFY2(waitFor([this, &before] { return bytesOf(m_path) != before; }, 15'000), "the edit was not saved");
-    QTest::qWait(500);
+    // The office asks whether to keep the Excel 97-2003 format: its own window, over the workbook's.
+    QTRY_VERIFY2_WITH_TIMEOUT(!m_display->windowsTitled(kKeepFormatTitle).isEmpty(), "the office asked nothing",
+                              30'000);
+    m_display->pressKey("Return");
+    QTRY_VERIFY2_WITH_TIMEOUT(fileBytes(m_path) != before, "the edit was not saved", 15'000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_display->windowsTitled(kKeepFormatTitle).isEmpty(), 15'000);
     m_display->requestClose(window);
-    QVERIFY(waitFor([] { return officeProcesses().isEmpty(); }, 20'000));
+    QTRY_VERIFY_WITH_TIMEOUT(ourOffices().isEmpty(), 20'000);
 
     m_commands->importPool();
 
@@ -185,8 +200,8 @@ void EditCommandOfficeTest::missingWorkbookChangesNothing() {
     m_commands->openForEditing();
 
     QCOMPARE(m_messages.shown().size(), 1);
-    QVERIFY(m_messages.shown().constFirst() != QString::fromUtf16(kSpreadsheetRunningMessage));
-    qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
+    QVERIFY2(m_messages.shown().constFirst().contains(QStringLiteral("找不到名单工作簿")),
+             qPrintable(m_messages.shown().constFirst()));
     QCOMPARE(m_controls.lines(2), QStringList{QStringLiteral("中签")});
     QVERIFY(m_display->windowsTitled(QStringLiteral("LibreOffice")).isEmpty());
     // Nothing was left running, so the next press is not refused.
@@ -194,34 +209,32 @@ void EditCommandOfficeTest::missingWorkbookChangesNothing() {
     makeWorkbookFromCsv(QStringLiteral("名单\n姓名\n甲\n"), m_path);
     m_commands->openForEditing();
     QCOMPARE(m_messages.shown(), QStringList{});
-    QVERIFY(waitFor([this] { return !m_display->windowsTitled(QStringLiteral("导入名单")).isEmpty(); }, 30'000));
+    QTRY_VERIFY_WITH_TIMEOUT(!workbookWindows().isEmpty(), 30'000);
 }
 
 void EditCommandOfficeTest::readOnlyWorkbookOpensReadOnly() {
     // The program's folder on a write-protected stick: the user's window opens the workbook as it
     // would when opened by hand, read-only and saying so.
     makeWorkbookFromCsv(QStringLiteral("名单\n姓名\n甲\n"), m_path);
-    BindMounts mounts;
-    if (const QString refusal = mounts.mount(m_folder->path(), m_folder->path(), true); !refusal.isEmpty()) {
+    ReadOnlyPlaces places;
+    if (const QString refusal = places.makeReadOnly(m_folder->path()); !refusal.isEmpty()) {
         QSKIP(qPrintable(refusal));
     }
 
     m_commands->openForEditing();
 
     QCOMPARE(m_messages.shown(), QStringList{});
-    QVERIFY2(waitFor([this] { return !m_display->windowsTitled(QStringLiteral("导入名单")).isEmpty(); }, 30'000),
-             "no window of the workbook appeared");
+    QTRY_VERIFY2_WITH_TIMEOUT(!workbookWindows().isEmpty(), "no window of the workbook appeared", 30'000);
     // The office marks the title; its words are English on a fresh profile.
-    QVERIFY2(waitFor([this] { return !m_display->windowsTitled(QStringLiteral("(read-only)")).isEmpty(); }, 10'000),
-             "the window does not say that the workbook is read-only");
+    QTRY_VERIFY2_WITH_TIMEOUT(!m_display->windowsTitled(QStringLiteral("(read-only)")).isEmpty(),
+                              "the window does not say that the workbook is read-only", 10'000);
     if (const QByteArray shot = qgetenv("LOTDRAW_SCREENSHOT"); !shot.isEmpty()) {
-        QTest::qWait(2000);
         QVERIFY(m_display->screenshot(QString::fromLocal8Bit(shot)));
     }
-    for (const unsigned long window : m_display->windowsTitled(QStringLiteral("导入名单"))) {
+    for (const unsigned long window : workbookWindows()) {
         m_display->requestClose(window);
     }
-    QVERIFY(waitFor([] { return officeProcesses().isEmpty(); }, 20'000));
+    QTRY_VERIFY_WITH_TIMEOUT(ourOffices().isEmpty(), 20'000);
 }
 
 QTEST_GUILESS_MAIN(EditCommandOfficeTest)

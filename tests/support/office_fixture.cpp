@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <algorithm>
+#include <pwd.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -52,14 +53,6 @@ void convert(const QString &input, const QString &filter, const QString &inFilte
     }
 }
 
-QString readAll(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(QStringLiteral("cannot read ") + path);
-    }
-    return QString::fromUtf8(file.readAll());
-}
-
 QByteArray procFile(const QString &pid, const char *name) {
     QFile file(QStringLiteral("/proc/%1/%2").arg(pid, QLatin1String(name)));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -79,13 +72,6 @@ std::pair<char, pid_t> stateAndParent(const QString &pid) {
     return {fields.at(0).at(0), static_cast<pid_t>(fields.at(1).toInt())};
 }
 
-void writeAll(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        fail(QStringLiteral("cannot write ") + path);
-    }
-}
-
 } // namespace
 
 void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format, CsvCells cells) {
@@ -97,7 +83,7 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
     }
     const QTemporaryDir work;
     const QString csv = work.filePath(QStringLiteral("book.csv"));
-    writeAll(csv, csvText.toUtf8());
+    writeFile(csv, csvText.toUtf8());
     // Comma, double quote, UTF-8, from line 1; spaces are kept. Recognised cells: US English,
     // special numbers detected, formulas evaluated.
     const QString inFilter = cells == CsvCells::Numbers
@@ -140,7 +126,7 @@ QList<QStringList> readWorkbookCsv(const QString &xlsPath) {
     const QString outDir = work.filePath(QStringLiteral("out"));
     QDir().mkpath(outDir);
     convert(copy, QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"), QString(), outDir);
-    return parseCsv(readAll(outDir + QStringLiteral("/book.csv")));
+    return parseCsv(QString::fromUtf8(fileBytes(outDir + QStringLiteral("/book.csv"))));
 }
 
 QString cellAt(const QList<QStringList> &rows, int row, int column) {
@@ -201,24 +187,56 @@ QList<QStringList> parseCsv(const QString &text) {
     return rows;
 }
 
-BindMounts::~BindMounts() {
-    while (!m_targets.isEmpty()) {
-        const QString target = m_targets.takeLast();
+ReadOnlyPlaces::~ReadOnlyPlaces() {
+    while (!m_mounts.isEmpty()) {
+        const QString target = m_mounts.takeLast();
         if (QProcess::execute(QStringLiteral("umount"), {target}) != 0) {
             // Busy: detach it now, so that nothing stays mounted over a test's folder.
             QProcess::execute(QStringLiteral("umount"), {QStringLiteral("--lazy"), target});
         }
     }
+    while (!m_permissions.isEmpty()) {
+        const auto [path, permissions] = m_permissions.takeLast();
+        QFile::setPermissions(path, permissions);
+    }
 }
 
-QString BindMounts::mount(const QString &source, const QString &target, bool readOnly) {
+QString ReadOnlyPlaces::makeReadOnly(const QString &path) {
+    if (::geteuid() == 0) {
+        return mount(path, path, true);
+    }
+    const QFileDevice::Permissions anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (QFileInfo(path).isDir()) {
+        for (const QFileInfo &file : QDir(path).entryInfoList(QDir::Files | QDir::Hidden)) {
+            setPermissions(file.filePath(), file.permissions() & ~anyWrite);
+        }
+    }
+    setPermissions(path, QFile::permissions(path) & ~anyWrite);
+    return {};
+}
+
+QString ReadOnlyPlaces::keepWritable(const QString &file) {
+    if (::geteuid() != 0) {
+        setPermissions(file, QFile::permissions(file) | QFileDevice::WriteOwner);
+        return {};
+    }
+    // The same bytes from outside the read-only mount, mounted over the file.
+    const QString copy = m_copies.filePath(QString::number(m_mounts.size()));
+    if (!QFile::copy(file, copy)) {
+        return QStringLiteral("cannot copy ") + file;
+    }
+    return mount(copy, file, false);
+}
+
+QString ReadOnlyPlaces::mount(const QString &source, const QString &target, bool readOnly) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(QStringLiteral("mount"), {QStringLiteral("--bind"), source, target});
     if (!process.waitForFinished(10'000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         return QStringLiteral("mount --bind is not permitted here: ") + QString::fromLocal8Bit(process.readAll());
     }
-    m_targets.append(target);
+    m_mounts.append(target);
     if (readOnly) {
         process.start(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), target});
         if (!process.waitForFinished(10'000) || process.exitStatus() != QProcess::NormalExit ||
@@ -228,6 +246,21 @@ QString BindMounts::mount(const QString &source, const QString &target, bool rea
         }
     }
     return {};
+}
+
+void ReadOnlyPlaces::setPermissions(const QString &path, QFileDevice::Permissions permissions) {
+    m_permissions.append({path, QFile::permissions(path)});
+    QFile::setPermissions(path, permissions);
+}
+
+QString loginName() {
+    const passwd *account = ::getpwuid(::getuid());
+    return account == nullptr ? QString() : QString::fromLocal8Bit(account->pw_name);
+}
+
+bool officeRunsBesides(const QString &ours) {
+    const QList<qint64> all = officeProcesses({}, true);
+    return ours.isEmpty() ? !all.isEmpty() : all.size() > officeProcesses(ours, true).size();
 }
 
 QList<qint64> officeProcesses(const QString &mentioning, bool withLaunchers) {
@@ -277,7 +310,7 @@ QStringList officeLockFiles(const QString &folder) {
 
 QStringList leftoverFiles(const QString &folder) {
     return QDir(folder).entryList({QStringLiteral(".~lock.*"), QStringLiteral(".~lotdraw-save-*")},
-                                  QDir::Files | QDir::Hidden | QDir::System);
+                                  QDir::AllEntries | QDir::Hidden | QDir::System);
 }
 
 QByteArray fileBytes(const QString &path) {
@@ -287,8 +320,8 @@ QByteArray fileBytes(const QString &path) {
 
 void writeFile(const QString &path, const QByteArray &bytes) {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        file.write(bytes);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        fail(QStringLiteral("cannot write ") + path);
     }
 }
 

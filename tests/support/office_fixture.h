@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <sys/types.h>
 #include <vector>
 
@@ -61,24 +63,47 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
 // Lock files and the private folders of unfinished saves in `folder`.
 [[nodiscard]] QStringList leftoverFiles(const QString &folder);
 
+// The bytes of the file at `path`; none when it cannot be read.
 [[nodiscard]] QByteArray fileBytes(const QString &path);
+// Throws std::runtime_error when the file cannot be written.
 void writeFile(const QString &path, const QByteArray &bytes);
 
-// Bind mounts made for one test, undone (last first) when the object goes. A read-only bind mount
-// is the way to get a folder or file that even root cannot write.
-class BindMounts final {
+// Files and folders made read-only for one test, made writable again (last first) when the object
+// goes. Root ignores permission bits, so as root a read-only bind mount does it; any other login
+// simply loses the write permission, which the office and the program meet the same way.
+class ReadOnlyPlaces final {
 public:
-    BindMounts() = default;
-    ~BindMounts();
-    BindMounts(const BindMounts &) = delete;
-    BindMounts &operator=(const BindMounts &) = delete;
+    ReadOnlyPlaces() = default;
+    ~ReadOnlyPlaces();
+    ReadOnlyPlaces(const ReadOnlyPlaces &) = delete;
+    ReadOnlyPlaces &operator=(const ReadOnlyPlaces &) = delete;
 
-    // Mounts `source` (a folder or a file) at `target`, read-only when asked. The empty text on
-    // success, otherwise why it failed: mounting needs root and a system that permits it.
-    [[nodiscard]] QString mount(const QString &source, const QString &target, bool readOnly);
+    // Makes `path` read-only: a file, or a folder with the files directly in it. The empty text on
+    // success, otherwise why it failed (a system that permits no mount, say).
+    [[nodiscard]] QString makeReadOnly(const QString &path);
+    // Makes `file`, inside a folder made read-only above, writable again; the folder stays as it is.
+    [[nodiscard]] QString keepWritable(const QString &file);
 
 private:
-    QStringList m_targets;
+    [[nodiscard]] QString mount(const QString &source, const QString &target, bool readOnly);
+    void setPermissions(const QString &path, QFileDevice::Permissions permissions);
+
+    QStringList m_mounts;
+    QList<std::pair<QString, QFileDevice::Permissions>> m_permissions;
+    QTemporaryDir m_copies;
 };
+
+// --- The login ----------------------------------------------------------------------------------
+
+// This login's name, or the empty text when it has no entry in the user database.
+[[nodiscard]] QString loginName();
+
+// Why a test that needs no other office of this login is skipped: the program's probe would see
+// it and refuse the command under test.
+inline constexpr char kOfficeOfThisLoginRuns[] = "LibreOffice is running for this login";
+
+// True while an office of this login runs (launchers included) that has `ours` in none of its
+// arguments: the user's own Calc, say, or one that another test run started.
+[[nodiscard]] bool officeRunsBesides(const QString &ours);
 
 } // namespace lotdraw::testing

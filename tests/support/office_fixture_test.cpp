@@ -35,7 +35,8 @@ void OfficeFixtureTest::workbookRoundTripsThroughCsv() {
     QCOMPARE(cellAt(rows, 4, 1), QStringLiteral("李 四"));
     QCOMPARE(cellAt(rows, 4, 2), QStringLiteral("0"));
     QCOMPARE(cellAt(rows, 9, 9), QString());
-    QCOMPARE(officeProcesses(), QList<qint64>{});
+    // The conversions' offices have ended (their private profiles carry this name).
+    QCOMPARE(officeProcesses(QStringLiteral("lotdraw-fixture-"), true), QList<qint64>{});
     QCOMPARE(officeLockFiles(folder.path()), QStringList{});
 }
 

@@ -202,7 +202,8 @@ bool XvfbDisplay::screenshot(const QString &path) const {
 }
 
 FreshOfficeHome::FreshOfficeHome()
-    : m_previousHome(qgetenv("HOME")) {
+    : m_previousHome(qgetenv("HOME"))
+    , m_previousConfigHome(qgetenv("XDG_CONFIG_HOME")) {
     const QString user = m_home.filePath(QStringLiteral(".config/libreoffice/4/user"));
     QDir().mkpath(user);
     QFile settings(user + QStringLiteral("/registrymodifications.xcu"));
@@ -217,10 +218,16 @@ FreshOfficeHome::FreshOfficeHome()
 )");
     }
     qputenv("HOME", m_home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral(".config")).toLocal8Bit());
 }
 
 FreshOfficeHome::~FreshOfficeHome() {
     qputenv("HOME", m_previousHome);
+    if (m_previousConfigHome.isNull()) {
+        qunsetenv("XDG_CONFIG_HOME");
+    } else {
+        qputenv("XDG_CONFIG_HOME", m_previousConfigHome);
+    }
 }
 
 } // namespace lotdraw::testing

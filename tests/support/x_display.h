@@ -40,8 +40,10 @@ private:
     bool m_running = false;
 };
 
-// A fresh HOME for the lifetime of the object, whose LibreOffice user profile is seeded so that a
-// visible office opens straight onto the document: no first-run wizard, no tip of the day.
+// A fresh HOME (and XDG_CONFIG_HOME, which the office prefers) for the lifetime of the object, so
+// that an office started for "the user" runs on a profile of the test's and never on the real
+// user's. The profile is seeded so that a visible office opens straight onto the document: no
+// first-run wizard, no tip of the day.
 class FreshOfficeHome final {
 public:
     FreshOfficeHome();
@@ -54,6 +56,7 @@ public:
 private:
     QTemporaryDir m_home;
     QByteArray m_previousHome;
+    QByteArray m_previousConfigHome;
 };
 
 } // namespace lotdraw::testing
