@@ -1,8 +1,7 @@
 #include "app/main_window.h"
-#include "draw/draw_control.h"
 #include "draw/random_generator.h"
-#include "draw/selection_pass.h"
 #include "support/fake_spreadsheet.h"
+#include "support/operator_texts.h"
 #include "support/recording_messages.h"
 #include "support/scripted_random.h"
 
@@ -17,14 +16,16 @@
 #include <QTimer>
 #include <memory>
 
-using lotdraw::DrawControl;
 using lotdraw::DrawState;
 using lotdraw::DrawStateProcedures;
 using lotdraw::FormControls;
 using lotdraw::Int16;
 using lotdraw::MainWindow;
-using lotdraw::SelectionPass;
 using lotdraw::Xoshiro256Generator;
+using lotdraw::testing::kNoKeepChoiceText;
+using lotdraw::testing::kNumberOutOfRangeText;
+using lotdraw::testing::kSeriesFullText;
+using lotdraw::testing::kTooManyText;
 using lotdraw::testing::ManualClock;
 using lotdraw::testing::RecordingMessages;
 using lotdraw::testing::ScriptedGenerator;
@@ -185,8 +186,8 @@ void DrawControlTest::stateTable_data() {
     QTest::addColumn<int>("drawsDuringEvent");
 
     const QString none;
-    const QString noChoice = DrawControl::kNoKeepChoiceMessage;
-    const QString tooMany = SelectionPass::kTooManyMessage;
+    const QString noChoice = kNoKeepChoiceText;
+    const QString tooMany = kTooManyText;
 
     // clang-format off
     QTest::newRow("idle: start without a keep choice")
@@ -343,7 +344,7 @@ void DrawControlTest::refusalAtFirstProductiveTick() {
     QCOMPARE(display(), QString());
 
     m_window->onRollTick();
-    QCOMPARE(m_messages.shown(), QStringList{SelectionPass::kTooManyMessage});
+    QCOMPARE(m_messages.shown(), QStringList{kTooManyText});
     QVERIFY(!rolling());
     QVERIFY(startButton()->isVisible());
     QVERIFY(!stopButton()->isVisible());
@@ -528,7 +529,7 @@ void DrawControlTest::startRefusesNumbersThatDoNotFit() {
     setNumber(number);
     m_window->onStartClicked();
 
-    QCOMPARE(m_messages.shown(), refused ? QStringList{DrawControl::kNumberOutOfRangeMessage} : QStringList{});
+    QCOMPARE(m_messages.shown(), refused ? QStringList{kNumberOutOfRangeText} : QStringList{});
     QCOMPARE(rolling(), !refused);
     QCOMPARE(startButton()->isVisible(), refused);
     QCOMPARE(stopButton()->isVisible(), !refused);
@@ -572,7 +573,7 @@ void DrawControlTest::stopBeforeFirstPassThatRefusesRecordsNothing() {
     m_window->onStartClicked();
     m_window->onStopClicked();
 
-    QCOMPARE(m_messages.shown(), QStringList{SelectionPass::kTooManyMessage});
+    QCOMPARE(m_messages.shown(), QStringList{kTooManyText});
     QVERIFY(!rolling());
     QVERIFY(startButton()->isVisible());
     QVERIFY(!stopButton()->isVisible());
@@ -599,7 +600,7 @@ void DrawControlTest::stopRefusedWhenTheSeriesIsFull() {
 
     m_window->onStopClicked();
 
-    QCOMPARE(m_messages.shown(), QStringList{DrawControl::kSeriesFullMessage});
+    QCOMPARE(m_messages.shown(), QStringList{kSeriesFullText});
     QVERIFY(rolling());
     QCOMPARE(state().drawNumber, Int16{INT16_MAX});
     QCOMPARE(state().resultSlot, Int16{3});

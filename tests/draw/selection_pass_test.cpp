@@ -1,5 +1,6 @@
 #include "draw/selection_pass.h"
 #include "support/fake_form_controls.h"
+#include "support/operator_texts.h"
 #include "support/recording_messages.h"
 #include "support/scripted_random.h"
 
@@ -11,6 +12,7 @@ using lotdraw::FormControls;
 using lotdraw::Int16;
 using lotdraw::SelectionPass;
 using lotdraw::testing::FakeFormControls;
+using lotdraw::testing::kTooManyText;
 using lotdraw::testing::RecordingMessages;
 using lotdraw::testing::ScriptedGenerator;
 using lotdraw::testing::unitFor;
@@ -95,7 +97,7 @@ void SelectionPassTest::guard() {
     const auto outcome = pass.runSelectionPass();
 
     QCOMPARE(outcome == SelectionPass::Outcome::Refused, refused);
-    QCOMPARE(m_messages.shown(), refused ? QStringList{SelectionPass::kTooManyMessage} : QStringList{});
+    QCOMPARE(m_messages.shown(), refused ? QStringList{kTooManyText} : QStringList{});
     QCOMPARE(m_controls.timerInterval(), refused ? FormControls::kStoppedInterval : FormControls::kRollingInterval);
     QCOMPARE(m_controls.isStartVisible(), refused);
     QCOMPARE(m_controls.isStopVisible(), !refused);

@@ -1,148 +1,69 @@
-#include "namelist/name_list_layout.h"
 #include "namelist/name_list_workbook.h"
-#include "spreadsheet/spreadsheet.h"
+#include "support/fake_spreadsheet.h"
 
 #include <QTest>
-#include <map>
 
 using namespace lotdraw;
+using lotdraw::testing::FakeSpreadsheetApplication;
+using Operation = FakeSpreadsheetApplication::Operation;
 
-namespace {
+Q_DECLARE_METATYPE(Operation)
 
-// Records what the writer asks of the application; can be told to fail at one call.
-struct Journal {
-    QStringList calls;
-    std::map<std::pair<int, int>, QString> cells;
-    QString failAt;
-    int instancesAlive = 0;
-
-    void record(const QString &call) {
-        calls.append(call);
-        if (call == failAt) {
-            throw SpreadsheetError(QStringLiteral("injected failure at ") + call);
-        }
-    }
-};
-
-class RecordingInstance final : public SpreadsheetInstance {
-public:
-    explicit RecordingInstance(Journal &journal)
-        : m_journal(journal) {
-        ++m_journal.instancesAlive;
-    }
-    ~RecordingInstance() override { --m_journal.instancesAlive; }
-    RecordingInstance(const RecordingInstance &) = delete;
-    RecordingInstance &operator=(const RecordingInstance &) = delete;
-    RecordingInstance(RecordingInstance &&) = delete;
-    RecordingInstance &operator=(RecordingInstance &&) = delete;
-
-    void openWorkbook(const QString &path) override { m_journal.record(QStringLiteral("open ") + path); }
-    QString cell(int row, int column) override {
-        m_journal.record(QStringLiteral("cell"));
-        const auto found = m_journal.cells.find({row, column});
-        return found == m_journal.cells.end() ? QString() : found->second;
-    }
-    void setCell(int row, int column, const QString &text) override {
-        m_journal.record(QStringLiteral("setCell"));
-        m_journal.cells[{row, column}] = text;
-    }
-    void saveActiveWorkbook() override { m_journal.record(QStringLiteral("save")); }
-    void quit() override { m_journal.record(QStringLiteral("quit")); }
-    void closeWorkbooks() override { m_journal.record(QStringLiteral("close")); }
-    void setVisible(bool) override { m_journal.record(QStringLiteral("visible")); }
-    void newWorkbook(const QString &path) override { m_journal.record(QStringLiteral("new ") + path); }
-
-private:
-    Journal &m_journal;
-};
-
-class RecordingApplication final : public SpreadsheetApplication {
-public:
-    explicit RecordingApplication(Journal &journal)
-        : m_journal(journal) {}
-
-    bool isRunning() override { return false; }
-    std::unique_ptr<SpreadsheetInstance> create() override {
-        m_journal.record(QStringLiteral("create"));
-        return std::make_unique<RecordingInstance>(m_journal);
-    }
-
-private:
-    Journal &m_journal;
-};
-
-} // namespace
-
+// The writer of new name lists, against the spreadsheet application in memory.
 class NameListWorkbookTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void writesHeadingsAndNamesFromRowThree();
-    void endsWithSaveQuitClose();
-    void writesNamesAsGiven();
-    void failureLetsGoOfTheInstance_data();
-    void failureLetsGoOfTheInstance();
+    void writesTitleHeadingsAndNamesAsGiven();
+    void failureStopsAtTheFailingCall_data();
+    void failureStopsAtTheFailingCall();
 };
 
-void NameListWorkbookTest::writesHeadingsAndNamesFromRowThree() {
-    Journal journal;
-    RecordingApplication app(journal);
-    writeNameListWorkbook(app, QStringLiteral("/x/导入名单.xls"), {QStringLiteral("张伟"), QStringLiteral("王芳")});
+void NameListWorkbookTest::writesTitleHeadingsAndNamesAsGiven() {
+    FakeSpreadsheetApplication app;
+    const QStringList names{QStringLiteral("张伟"), QStringLiteral("  空格  "), QStringLiteral("0012"),
+                            QStringLiteral("=1+1")};
+    writeNameListWorkbook(app, QStringLiteral("/x/导入名单.xls"), names);
 
-    QCOMPARE(journal.calls.first(), QStringLiteral("create"));
-    QCOMPARE(journal.calls.at(1), QStringLiteral("new /x/导入名单.xls"));
-    QCOMPARE(journal.cells[std::pair(1, 1)], NameListLayout::title());
-    const QStringList headings = NameListLayout::columnHeadings();
-    QCOMPARE(headings.size(), 5);
-    for (int column = 1; column <= 5; ++column) {
-        QCOMPARE(journal.cells[std::pair(2, column)], headings.at(column - 1));
-    }
-    QCOMPARE(journal.cells[std::pair(3, 1)], QStringLiteral("张伟"));
-    QCOMPARE(journal.cells[std::pair(4, 1)], QStringLiteral("王芳"));
-    QVERIFY(!journal.cells.contains(std::pair(5, 1)));
-    // Nothing beyond the headings outside column A.
-    for (const auto &[position, text] : journal.cells) {
-        QVERIFY2(position.first <= 2 || position.second == 1, qPrintable(text));
-    }
-}
-
-void NameListWorkbookTest::endsWithSaveQuitClose() {
-    Journal journal;
-    RecordingApplication app(journal);
-    writeNameListWorkbook(app, QStringLiteral("/x/a.xls"), {QStringLiteral("a")});
-    QCOMPARE(journal.calls.mid(journal.calls.size() - 3),
-             (QStringList{QStringLiteral("save"), QStringLiteral("quit"), QStringLiteral("close")}));
-    QCOMPARE(journal.instancesAlive, 0);
-}
-
-void NameListWorkbookTest::writesNamesAsGiven() {
-    Journal journal;
-    RecordingApplication app(journal);
-    const QStringList names{QStringLiteral("  空格  "), QStringLiteral("0012"), QStringLiteral("=1+1")};
-    writeNameListWorkbook(app, QStringLiteral("/x/a.xls"), names);
+    // Nothing but the title, a heading over each of columns A to E and the names down column A.
+    FakeSpreadsheetApplication::Cells expected{
+        {{1, 1}, QStringLiteral("抽签名单")},   {{2, 1}, QStringLiteral("被抽名单")},
+        {{2, 2}, QStringLiteral("第一组结果")}, {{2, 3}, QStringLiteral("第二组结果")},
+        {{2, 4}, QStringLiteral("第三组结果")}, {{2, 5}, QStringLiteral("第四组结果")}};
     for (int index = 0; index < names.size(); ++index) {
-        QCOMPARE(journal.cells[std::pair(3 + index, 1)], names.at(index));
+        expected.insert({3 + index, 1}, names.at(index));
     }
+    QCOMPARE(app.savedCells(), expected);
+    QCOMPARE(app.log().mid(0, 2), (QStringList{"create", "new /x/导入名单.xls"}));
+    QCOMPARE(app.log().mid(app.log().size() - 4), (QStringList{"save", "quit", "close", "release"}));
 }
 
-void NameListWorkbookTest::failureLetsGoOfTheInstance_data() {
-    QTest::addColumn<QString>("failAt");
-    QTest::newRow("create") << "create";
-    QTest::newRow("new workbook") << "new /x/a.xls";
-    QTest::newRow("cell") << "setCell";
-    QTest::newRow("save") << "save";
-    QTest::newRow("close") << "close";
+void NameListWorkbookTest::failureStopsAtTheFailingCall_data() {
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("create") << Operation::Create << "create" << false;
+    QTest::newRow("new workbook") << Operation::NewWorkbook << "new /x/a.xls" << false;
+    QTest::newRow("cell") << Operation::WriteCell << "write 1,1=抽签名单" << false;
+    QTest::newRow("save") << Operation::Save << "save" << false;
+    QTest::newRow("close") << Operation::Close << "close" << true;
 }
 
-void NameListWorkbookTest::failureLetsGoOfTheInstance() {
-    QFETCH(QString, failAt);
-    Journal journal;
-    journal.failAt = failAt;
-    RecordingApplication app(journal);
+void NameListWorkbookTest::failureStopsAtTheFailingCall() {
+    QFETCH(Operation, operation);
+    QFETCH(QString, call);
+    QFETCH(bool, saved);
+    FakeSpreadsheetApplication app;
+    app.failAt(operation);
     QVERIFY_THROWS_EXCEPTION(SpreadsheetError,
                              writeNameListWorkbook(app, QStringLiteral("/x/a.xls"), {QStringLiteral("a")}));
-    QCOMPARE(journal.calls.last(), failAt);
-    QCOMPARE(journal.instancesAlive, 0);
+    // Nothing is asked after the failing call; the instance is let go.
+    QStringList log = app.log();
+    if (operation != Operation::Create) {
+        QCOMPARE(log.takeLast(), QStringLiteral("release"));
+    }
+    QCOMPARE(log.takeLast(), call);
+    QCOMPARE(app.savedCells().isEmpty(), !saved);
 }
 
 QTEST_GUILESS_MAIN(NameListWorkbookTest)

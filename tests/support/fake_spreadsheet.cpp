@@ -85,6 +85,14 @@ public:
         m_app.m_userWindowOpen = visible;
     }
 
+    void newWorkbook(const QString &path) override {
+        m_app.record(QStringLiteral("new ") + path);
+        pass(Operation::NewWorkbook);
+        m_app.maybeFail(FakeSpreadsheetApplication::Operation::NewWorkbook);
+        m_cells.clear();
+        m_open = true;
+    }
+
     void abort() noexcept override {
         m_app.record(QStringLiteral("abort"));
         m_aborted = true;

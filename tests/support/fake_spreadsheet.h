@@ -21,7 +21,7 @@ namespace lotdraw::testing {
 class FakeSpreadsheetApplication final : public SpreadsheetApplication {
 public:
     // WriteCell fails any write to the row, WriteText only a write of a non-empty text there.
-    enum class Operation { Create, Open, ReadCell, WriteCell, WriteText, Save, Quit, Close, Show };
+    enum class Operation { Create, Open, ReadCell, WriteCell, WriteText, Save, Quit, Close, Show, NewWorkbook };
     using Cells = QMap<std::pair<int, int>, QString>;
 
     // The message every injected failure carries.
@@ -57,8 +57,8 @@ public:
     [[nodiscard]] QString savedCell(int row, int column) const { return m_savedCells.value({row, column}); }
     void setSavedColumn(int column, int firstRow, const QStringList &texts);
 
-    // "probe", "create", "open <path>", "read <row>,<col>", "write <row>,<col>=<text>", "save", "quit",
-    // "close", "show", "release": one entry per call, in order.
+    // "probe", "create", "open <path>", "new <path>", "read <row>,<col>", "write <row>,<col>=<text>",
+    // "save", "quit", "close", "show", "release": one entry per call, in order.
     [[nodiscard]] const QStringList &log() const { return m_log; }
     void clearLog() { m_log.clear(); }
     [[nodiscard]] int liveInstances() const { return m_liveInstances; }
