@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 #include "namelist/workbook_commands.h"
 #include "support/fake_spreadsheet.h"
+#include "support/operator_texts.h"
 #include "support/recording_messages.h"
 
 #include <QDialog>
@@ -13,10 +14,13 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 using namespace lotdraw;
 using lotdraw::testing::FakeSpreadsheetApplication;
+using lotdraw::testing::kNoKeepChoiceText;
+using lotdraw::testing::kOfficeRunningText;
 using lotdraw::testing::RecordingMessages;
 using Operation = FakeSpreadsheetApplication::Operation;
 
@@ -97,7 +101,7 @@ void MainWindowCommandsTest::editButtonOpensTheWorkbook() {
     QVERIFY(m_spreadsheet.log().contains(QStringLiteral("show")));
 
     QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
-    QCOMPARE(m_messages.shown(), QStringList{QString::fromUtf16(kSpreadsheetRunningMessage)});
+    QCOMPARE(m_messages.shown(), QStringList{kOfficeRunningText});
     QCOMPARE(child<QListWidget>("poolList")->count(), 0);
 }
 
@@ -156,28 +160,38 @@ void MainWindowCommandsTest::slowOfficeWorkShowsProgress_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("operation");
     QTest::addColumn<int>("row");
-    QTest::addColumn<bool>("cancel");
+    // How the operator answers the progress window: "wait" lets the office go on; "取消", "Esc" and
+    // "close" (its close button) stop it; "late 取消" stops it just as the office call returns.
+    QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("text");
 
     const QString starting = QStringLiteral("正在启动电子表格程序……");
+    const QString reading = QStringLiteral("正在读取名单……");
     const QString saving = QStringLiteral("正在保存名单工作簿……");
-    QTest::newRow("slow start, then the import") << "importButton" << int(Operation::Create) << 0 << false << starting;
+    QTest::newRow("slow start, then the import") << "importButton" << int(Operation::Create) << 0 << "wait" << starting;
     QTest::newRow("import cancelled while starting")
-        << "importButton" << int(Operation::Create) << 0 << true << starting;
+        << "importButton" << int(Operation::Create) << 0 << "取消" << starting;
     QTest::newRow("import cancelled while reading")
-        << "importButton" << int(Operation::ReadCell) << 4 << true << "正在读取名单……";
-    QTest::newRow("slow save, then the export") << "exportButton1" << int(Operation::Save) << 0 << false << saving;
-    QTest::newRow("export cancelled while saving") << "exportButton1" << int(Operation::Save) << 0 << true << saving;
-    QTest::newRow("edit cancelled while the window opens")
-        << "editButton" << int(Operation::Show) << 0 << true << "正在电子表格窗口中打开名单工作簿……";
+        << "importButton" << int(Operation::ReadCell) << 4 << "取消" << reading;
+    QTest::newRow("import cancelled with Esc") << "importButton" << int(Operation::ReadCell) << 4 << "Esc" << reading;
+    // The last read (of the empty cell) has already come back: the names must not become the pool.
+    QTest::newRow("import cancelled as the last read returns")
+        << "importButton" << int(Operation::ReadCell) << 6 << "late 取消" << reading;
+    QTest::newRow("slow save, then the export") << "exportButton1" << int(Operation::Save) << 0 << "wait" << saving;
+    QTest::newRow("export cancelled while saving") << "exportButton1" << int(Operation::Save) << 0 << "取消" << saving;
+    QTest::newRow("export cancelled by closing the progress window")
+        << "exportButton1" << int(Operation::Save) << 0 << "close" << saving;
+    QTest::newRow("edit cancelled while the window opens") << "editButton" << int(Operation::Show) << 0 << "取消"
+                                                           << "正在电子表格窗口中打开名单工作簿……";
 }
 
 void MainWindowCommandsTest::slowOfficeWorkShowsProgress() {
     QFETCH(QString, button);
     QFETCH(int, operation);
     QFETCH(int, row);
-    QFETCH(bool, cancel);
+    QFETCH(QString, answer);
     QFETCH(QString, text);
+    const bool cancel = answer != QStringLiteral("wait");
     // An earlier pool and result, to see what the command leaves of them.
     const QStringList oldPool{QStringLiteral("旧甲"), QStringLiteral("旧乙")};
     for (int i = 0; i < oldPool.size(); ++i) {
@@ -199,7 +213,7 @@ void MainWindowCommandsTest::slowOfficeWorkShowsProgress() {
     QCOMPARE(shortcutsFired, 1);
 
     // Plays the operator while the office is held: clicks the command again and presses the key
-    // at once, waits for the progress window, then either cancels or lets the office go on.
+    // at once, waits for the progress window, then answers it.
     QElapsedTimer clock;
     qint64 shownAfter = -1;
     QString shownText;
@@ -222,10 +236,21 @@ void MainWindowCommandsTest::slowOfficeWorkShowsProgress() {
         operatorAtTheWindow.stop();
         shownAfter = clock.elapsed();
         shownText = dialog->findChild<QLabel *>(QStringLiteral("progressText"))->text();
-        if (cancel) {
-            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("progressCancelButton")), Qt::LeftButton);
+        auto *cancelButton = dialog->findChild<QPushButton *>(QStringLiteral("progressCancelButton"));
+        if (answer == QStringLiteral("Esc")) {
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        } else if (answer == QStringLiteral("close")) {
+            dialog->close();
+        } else if (answer == QStringLiteral("取消")) {
+            QTest::mouseClick(cancelButton, Qt::LeftButton);
         } else {
             m_spreadsheet.release();
+            while (answer == QStringLiteral("late 取消") && m_spreadsheet.isHolding()) {
+                QThread::yieldCurrentThread();
+            }
+            if (answer == QStringLiteral("late 取消")) {
+                QTest::mouseClick(cancelButton, Qt::LeftButton);
+            }
         }
     });
     operatorAtTheWindow.start();
@@ -309,7 +334,7 @@ void MainWindowCommandsTest::remoteKeysStartAndStopTheDraw() {
 
     // After the import neither keep option is chosen: the same refusal as a click on "开始".
     remote();
-    QCOMPARE(m_messages.shown(), QStringList{DrawControl::kNoKeepChoiceMessage});
+    QCOMPARE(m_messages.shown(), QStringList{kNoKeepChoiceText});
     QVERIFY(!timer->isActive());
 
     QTest::mouseClick(child<QRadioButton>("keepOption"), Qt::LeftButton);

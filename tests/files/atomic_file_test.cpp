@@ -115,6 +115,10 @@ void AtomicFileTest::temporaryFileLiesBesideTheTarget() {
     removeTemporary(first);
     QVERIFY(!folder.exists());
     QVERIFY(QFileInfo::exists(QFileInfo(second).absolutePath()));
+    // Only a save's own folder goes: a file elsewhere goes alone, its neighbours stay.
+    writeFile(target, "names");
+    removeTemporary(m_dir->filePath(QStringLiteral("a.xls")));
+    QCOMPARE(fileBytes(target), QByteArray("names"));
 }
 
 QTEST_GUILESS_MAIN(AtomicFileTest)
