@@ -7,6 +7,7 @@
 #include "skin/fonts.h"
 #include "skin/skin.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 
 // The icon lives in this static library; its resources must be registered by hand.
 static void initAppResources() {
@@ -128,6 +130,9 @@ void MainWindow::buildEnlargedView() {
     m_enlargedList->setFlow(QListView::TopToBottom);
     m_enlargedList->setWrapping(true);
     m_enlargedList->setResizeMode(QListView::Adjust);
+    // It takes the focus while open, so that Tab reaches "关闭" at once; keys walk through the names
+    // without marking one, which the audience could take for a choice.
+    m_enlargedList->setSelectionMode(QAbstractItemView::NoSelection);
     m_enlargedList->hide();
 }
 
@@ -263,10 +268,14 @@ void MainWindow::applyScale(const FormScale &scale) {
         widget->setGeometry(geometry);
         widget->setFont(withRealBoldWhenLarge(place->font(scale.factor()), widget->logicalDpiY()));
     }
-    // A column a third of the whole width, rounded up: the viewport inside the frame is a little
-    // narrower, so a fourth column never peeks in at the right edge.
-    m_enlargedList->setGridSize(
-        QSize((m_enlargedList->width() + 2) / 3, QFontMetrics(m_enlargedList->font()).height() + scale.length(4)));
+    fitEnlargedColumns();
+}
+
+void MainWindow::fitEnlargedColumns() {
+    // A column a third of the room inside the frame, rounded down: three columns fit exactly, and a
+    // fourth would peek in by two pixels at most, too few to show any of its text.
+    const int room = m_enlargedList->width() - 2 * m_enlargedList->frameWidth();
+    m_enlargedList->setGridSize(QSize(room / 3, QFontMetrics(m_enlargedList->font()).height() + m_scale.length(4)));
 }
 
 QString MainWindow::scaledSkin(const FormScale &scale) const {
@@ -342,7 +351,10 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
         return false;
     }
     const auto *key = static_cast<QKeyEvent *>(event);
-    switch (presentationCommandFor(key->key(), key->modifiers(), key->isAutoRepeat(), isFullScreen())) {
+    const KeyContext context{.fullScreen = isFullScreen(),
+                             .enlargedViewOpen = m_enlargedList->isVisible(),
+                             .exportNoticeFocused = target == m_exportNotice};
+    switch (presentationCommandFor(key->key(), key->modifiers(), key->isAutoRepeat(), context)) {
         case PresentationCommand::None:
             return false;
         case PresentationCommand::ToggleFullScreen:
@@ -354,8 +366,25 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
         case PresentationCommand::StartOrStop:
             pressStartOrStop();
             return true;
+        case PresentationCommand::PressFocusedButton:
+            return pressFocusedButton(target);
+        case PresentationCommand::CloseEnlargedView:
+            m_closeViewButton->click();
+            return true;
+        case PresentationCommand::CloseExportNotice:
+            m_exportNotice->click();
+            return true;
     }
     return false;
+}
+
+bool MainWindow::pressFocusedButton(QWidget *target) {
+    auto *button = qobject_cast<QAbstractButton *>(target);
+    if (button == nullptr || !button->isVisible() || !button->isEnabled()) {
+        return false;
+    }
+    button->click();
+    return true;
 }
 
 // Start-up: clear the skip flag, then dress the window. Whatever the skin layer meets, the window
@@ -391,6 +420,10 @@ void MainWindow::onRollTick() {
 
 void MainWindow::onViewClicked(int list) {
     m_enlargedView.open(list);
+    // Every opening shows the first line at the top left, wherever an earlier one was scrolled to.
+    fitEnlargedColumns();
+    m_enlargedList->horizontalScrollBar()->setValue(0);
+    m_enlargedList->verticalScrollBar()->setValue(0);
 }
 
 void MainWindow::onExportClicked(int resultList) {

@@ -17,6 +17,7 @@
 #include "state/form_controls.h"
 #include "state/messages.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -105,7 +106,8 @@ public:
     static const QColor kHighlightColour;
 
 protected:
-    // F11 and Esc, and a presenter remote's Page Down and Page Up, whichever control has the focus.
+    // F11 and Esc, a presenter remote's Page Down and Page Up, and Enter on a focused button, whichever
+    // control has the focus.
     bool eventFilter(QObject *watched, QEvent *event) override;
     // The form scales to whatever size the window gets: 882 x 448 in the normal window, the screen
     // in full screen.
@@ -132,6 +134,16 @@ private:
     void setFullScreen(bool on);
     // A click on whichever of "开始" and "结束" shows; nothing where the operator could not click it.
     void pressStartOrStop();
+    // Enter on a button presses it, as Space does; on any other control Enter keeps its own meaning.
+    [[nodiscard]] static bool pressFocusedButton(QWidget *target);
+    // Three columns of the enlarged list fill its width exactly, so that no scroll bar shows while
+    // every line fits.
+    void fitEnlargedColumns();
+    // While the enlarged view is open the controls under it take neither the focus nor a key: Tab
+    // goes between the list and "关闭" only. Closing it gives the focus back where it was.
+    void setCoveredControlsEnabled(bool enabled);
+    // Gives `widget` the focus back if the operator could still reach it.
+    void restoreFocus(QWidget *widget);
     [[nodiscard]] QListWidget *listWidget(int index) const;
 
     Dependencies m_deps;
@@ -181,6 +193,9 @@ private:
     std::vector<PlacedControl> m_placedControls;
     FormScale m_scale;
     QRect m_normalGeometry;
+    // Where the focus was when the enlarged view or the export notice opened, to go back there.
+    QPointer<QWidget> m_focusBeforeView;
+    QPointer<QWidget> m_focusBeforeNotice;
 
     std::vector<ListWidgetLines> m_listLines;
     std::optional<ListWidgetLines> m_enlargedLines;

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 
 #include <QButtonGroup>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -106,7 +107,24 @@ ListLines &MainWindow::enlargedList() {
 }
 
 void MainWindow::setEnlargedListVisible(bool visible) {
-    m_enlargedList->setVisible(visible);
+    if (visible) {
+        if (m_enlargedList->isHidden()) {
+            m_focusBeforeView = focusWidget();
+        }
+        m_enlargedList->show();
+        setCoveredControlsEnabled(false);
+        m_enlargedList->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    setCoveredControlsEnabled(true);
+    m_enlargedList->hide();
+    restoreFocus(m_focusBeforeView);
+}
+
+void MainWindow::setCoveredControlsEnabled(bool enabled) {
+    for (QWidget *frame : {m_displayFrame, m_settingsFrame, m_poolSourceFrame, m_resultsFrame}) {
+        frame->setEnabled(enabled);
+    }
 }
 
 void MainWindow::setEnlargedCloseVisible(bool visible) {
@@ -114,7 +132,24 @@ void MainWindow::setEnlargedCloseVisible(bool visible) {
 }
 
 void MainWindow::setExportNoticeVisible(bool visible) {
-    m_exportNotice->setVisible(visible);
+    // The notice takes the focus, so that the key after an export closes it instead of pressing
+    // "导出" again; closed, it gives the focus back.
+    if (visible) {
+        if (m_exportNotice->isHidden()) {
+            m_focusBeforeNotice = focusWidget();
+        }
+        m_exportNotice->show();
+        m_exportNotice->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    m_exportNotice->hide();
+    restoreFocus(m_focusBeforeNotice);
+}
+
+void MainWindow::restoreFocus(QWidget *widget) {
+    if (widget != nullptr && widget->isVisibleTo(this) && widget->isEnabled()) {
+        widget->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void MainWindow::setBusy(bool busy) {

@@ -6,7 +6,8 @@ class QWidget;
 
 namespace lotdraw {
 
-// Messages in a modal box with a single OK button and no icon, over the given window.
+// Messages in a modal box with a single plain "确定" and no icon, in the face of the window's lists,
+// centred on the given window.
 class MessageBoxMessages final : public Messages {
 public:
     explicit MessageBoxMessages(QWidget *parent = nullptr)

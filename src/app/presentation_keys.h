@@ -5,18 +5,29 @@
 namespace lotdraw {
 
 // What the window does with a key besides its ordinary meaning: the switch to full screen for a
-// projector, and the "next" and "previous" of a presenter remote, which send Page Down and Page Up.
+// projector, the "next" and "previous" of a presenter remote, which send Page Down and Page Up, and
+// the keys an operator from another desktop expects of a window.
 enum class PresentationCommand {
-    None,             // the key goes on to the control that has the focus
-    ToggleFullScreen, // F11
-    LeaveFullScreen,  // Esc, in full screen only
-    StartOrStop,      // Page Down, Page Up: whichever of "开始" and "结束" shows
+    None,               // the key goes on to the control that has the focus
+    ToggleFullScreen,   // F11
+    LeaveFullScreen,    // Esc, in full screen only
+    StartOrStop,        // Page Down, Page Up: whichever of "开始" and "结束" shows
+    PressFocusedButton, // Enter (Return or the keypad's): the focused button, as Space presses it
+    CloseEnlargedView,  // Esc while the enlarged view is open, before anything else Esc does
+    CloseExportNotice,  // Esc on the focused export notice, as a click closes it
+};
+
+// What the window shows when a key comes, as far as it decides what the key does.
+struct KeyContext {
+    bool fullScreen = false;
+    bool enlargedViewOpen = false;
+    bool exportNoticeFocused = false;
 };
 
 // Plain keys only (the keypad's count as plain): a key held with Shift, Ctrl or Alt keeps its usual
 // meaning. A held key's repeats do nothing, so a key held a moment too long cannot start a draw and
 // stop it at once, or flip the screen back and forth.
 [[nodiscard]] PresentationCommand presentationCommandFor(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat,
-                                                         bool fullScreen);
+                                                         KeyContext context);
 
 } // namespace lotdraw

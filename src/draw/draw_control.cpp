@@ -4,32 +4,51 @@
 
 namespace lotdraw {
 
-bool DrawControl::refuseWithoutKeepChoice() {
+// After every message of the draw the focus is on the button the operator pressed, wherever a key
+// such as Page Down sent it from: a Space after the message must not press some other control.
+bool DrawControl::refuseWithoutKeepChoice(Pressed pressed) {
     if (m_controls.isKeepChosen() || m_controls.isRemoveChosen()) {
         return false;
+    }
+    if (pressed == Pressed::Start) {
+        m_controls.focusStart();
+    } else {
+        m_controls.focusStop();
     }
     m_messages.show(kNoKeepChoiceMessage);
     return true;
 }
 
 void DrawControl::onStartClicked() {
-    if (!refuseWithoutKeepChoice()) {
+    if (!refuseWithoutKeepChoice(Pressed::Start)) {
         start();
     }
 }
 
 void DrawControl::onStopClicked() {
-    if (!refuseWithoutKeepChoice()) {
+    if (!refuseWithoutKeepChoice(Pressed::Stop)) {
         stop();
     }
 }
 
+// A count below 1 would show a name nobody drew and file an empty result; a negative one would
+// also raise the pool count above the names it holds, and one past 32767 does not fit the draw
+// size. Nothing moves: the display, the lists and the round stay as they are. A draw that still
+// rolls (its "开始" came up when the number box changed) rolls on with its count and can be stopped.
+void DrawControl::refuseDrawCount() {
+    if (m_controls.timerInterval() == FormControls::kStoppedInterval) {
+        m_controls.focusStart();
+    } else {
+        m_controls.focusStop();
+        m_controls.setStartVisible(false);
+    }
+    m_messages.show(drawCountOutOfRangeMessage(m_state.poolCount));
+}
+
 void DrawControl::start() {
-    // A count that is negative or does not fit the 16-bit draw size is turned away before anything
-    // changes: a negative draw would raise the pool count above the names it holds.
     const int number = NumberBox::roundedValue(m_controls.numberText());
-    if (number < 0 || number > INT16_MAX) {
-        m_messages.show(kNumberOutOfRangeMessage);
+    if (number < 1 || number > INT16_MAX) {
+        refuseDrawCount();
         return;
     }
 
@@ -47,6 +66,7 @@ bool DrawControl::selectionStemsFromThisStart() const {
 
 void DrawControl::stop() {
     if (m_state.drawNumber == INT16_MAX) {
+        m_controls.focusStop();
         m_messages.show(kSeriesFullMessage);
         return;
     }
@@ -57,7 +77,6 @@ void DrawControl::stop() {
         const SelectionPass::Outcome outcome = m_pass.runSelectionPass();
         m_controls.setRollingText(m_state.shownName);
         if (outcome == SelectionPass::Outcome::Refused) {
-            m_controls.focusStart();
             return;
         }
     }

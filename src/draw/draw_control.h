@@ -17,9 +17,14 @@ namespace lotdraw {
 class DrawControl final {
 public:
     static inline const QString kNoKeepChoiceMessage = QStringLiteral("抽签设置中的保留情况尚未设置，请选择！");
-    static inline const QString kNumberOutOfRangeMessage = QStringLiteral("抽取值必须在0到32767之间，请重新输入！");
     static inline const QString kSeriesFullMessage =
         QStringLiteral("本轮抽签已达32767次，不能再记录结果！请重新导入抽签对象，开始新的一轮抽签。");
+
+    // A draw of no names, or of a negative number or one past 32767, is refused at the start.
+    [[nodiscard]] static QString drawCountOutOfRangeMessage(int poolCount) {
+        return QStringLiteral("抽取值（每次抽取的人数）必须至少为1，并且小于被抽总人数（现有%1人），请重新输入！")
+            .arg(poolCount);
+    }
 
     DrawControl(DrawState &state, FormControls &controls, Messages &messages, SelectionPass &pass,
                 DrawStateProcedures &procedures)
@@ -39,7 +44,9 @@ public:
     void onDrawCountChanged();
 
 private:
-    [[nodiscard]] bool refuseWithoutKeepChoice();
+    enum class Pressed { Start, Stop };
+    [[nodiscard]] bool refuseWithoutKeepChoice(Pressed pressed);
+    void refuseDrawCount();
     void start();
     void stop();
     void removeDrawnNames();

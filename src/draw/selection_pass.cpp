@@ -49,8 +49,11 @@ float SelectionPass::drawCandidate(Int16 poolCount) {
 }
 
 void SelectionPass::refuse() {
-    // The timer stops before the message opens, so no tick can run while it is on screen.
+    // The timer stops before the message opens, so no tick can run while it is on screen. The
+    // focus goes to "开始" before "结束" hides, or it would pass on to the next control in the tab
+    // order, an "导出", where the next Space would export.
     m_controls.setStartVisible(true);
+    m_controls.focusStart();
     m_controls.setStopVisible(false);
     m_controls.setTimerInterval(FormControls::kStoppedInterval);
     m_state.skipTick = 1;

@@ -4,6 +4,7 @@
 #include "support/recording_messages.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -42,8 +44,17 @@ private slots:
     void tabOrder();
     void keepOptionsFormOneGroup();
     void fullScreenScalesTheFormAndEscRestoresIt();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
+    void enlargedViewOpensAtItsStartAndHoldsTheKeys();
+    void exportNoticeClosesOnItsKeys_data();
+    void exportNoticeClosesOnItsKeys();
 
 private:
+    void activate() {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
     QWidget *control(const QString &name) const {
         auto *widget = m_window->findChild<QWidget *>(name);
         if (widget == nullptr) {
@@ -349,6 +360,129 @@ void MainWindowTest::fullScreenScalesTheFormAndEscRestoresIt() {
         QCOMPARE(QRect(widget->mapTo(m_window.get(), QPoint()), widget->size()), place->first);
         QCOMPARE(widget->font().pointSizeF(), place->second);
     }
+}
+
+void MainWindowTest::enterPressesTheFocusedButton_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+}
+
+void MainWindowTest::enterPressesTheFocusedButton() {
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    activate();
+    lotdraw::DrawState &state = m_window->drawState();
+    for (std::size_t i = 1; i <= 3; ++i) {
+        state.poolNames.at(i) = QStringLiteral("名%1").arg(i);
+    }
+    state.poolCount = 3;
+    m_window->refillPoolList();
+    QWidget *box = control(QStringLiteral("drawCountBox"));
+    QWidget *start = control(QStringLiteral("startButton"));
+    QWidget *stop = control(QStringLiteral("stopButton"));
+    auto *timer = m_window->findChild<QTimer *>(QStringLiteral("rollTimer"));
+
+    // In the number box Enter does nothing of its own.
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("1"));
+    QTest::keyClick(box, Qt::Key(key), modifiers);
+    QVERIFY(!timer->isActive());
+    QCOMPARE(QApplication::focusWidget(), box);
+
+    start->setFocus();
+    QTest::keyClick(start, Qt::Key(key), modifiers);
+    QVERIFY(timer->isActive());
+    QCOMPARE(QApplication::focusWidget(), stop);
+    QTest::keyClick(stop, Qt::Key(key), modifiers);
+    QVERIFY(!timer->isActive());
+    QCOMPARE(QApplication::focusWidget(), start);
+    QCOMPARE(qobject_cast<QListWidget *>(control(QStringLiteral("resultList1")))->count(), 1);
+    QVERIFY(m_messages.shown().isEmpty());
+}
+
+// Opened after a long list was scrolled to its end, the same list and a short one show their first
+// name at the top left, the short one without a scroll bar. Tab goes between the list and "关闭"
+// only, and Esc closes the view before it leaves full screen.
+void MainWindowTest::enlargedViewOpensAtItsStartAndHoldsTheKeys() {
+    activate();
+    for (int i = 1; i <= 60; ++i) {
+        m_window->list(0).append(QStringLiteral("池%1").arg(i));
+    }
+    for (int i = 1; i <= 20; ++i) {
+        m_window->list(1).append(QStringLiteral("中%1").arg(i));
+    }
+    auto *enlarged = qobject_cast<QListWidget *>(control(QStringLiteral("enlargedList")));
+    QWidget *close = control(QStringLiteral("closeViewButton"));
+    QScrollBar *sideways = enlarged->horizontalScrollBar();
+    QWidget *poolView = control(QStringLiteral("poolViewButton"));
+    QTest::mouseClick(poolView, Qt::LeftButton);
+    QTRY_VERIFY(sideways->isVisible());
+    sideways->setValue(sideways->maximum());
+    QVERIFY(sideways->value() > 0);
+    QTest::mouseClick(close, Qt::LeftButton);
+    QTest::mouseClick(poolView, Qt::LeftButton);
+    QCOMPARE(enlarged->visualItemRect(enlarged->item(0)).topLeft(), QPoint(0, 0));
+    QTest::mouseClick(close, Qt::LeftButton);
+
+    QWidget *view = control(QStringLiteral("viewButton1"));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Space);
+    QVERIFY(enlarged->isVisible());
+    QTRY_VERIFY(!sideways->isVisible());
+    QCOMPARE(enlarged->visualItemRect(enlarged->item(0)).topLeft(), QPoint(0, 0));
+    QVERIFY(enlarged->viewport()->rect().contains(enlarged->visualItemRect(enlarged->item(19))));
+
+    QCOMPARE(QApplication::focusWidget(), enlarged);
+    QTest::keyClick(enlarged, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), close);
+    QTest::keyClick(close, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), enlarged);
+    QTest::keyClick(enlarged, Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), close);
+
+    QTest::keyClick(close, Qt::Key_F11);
+    QVERIFY(m_window->isFullScreen());
+    QTest::keyClick(close, Qt::Key_Escape);
+    QVERIFY(!enlarged->isVisible());
+    QVERIFY(!close->isVisible());
+    QVERIFY(m_window->isFullScreen());
+    QCOMPARE(QApplication::focusWidget(), view);
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(!m_window->isFullScreen());
+}
+
+void MainWindowTest::exportNoticeClosesOnItsKeys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << Qt::KeyboardModifiers(Qt::NoModifier);
+    QTest::newRow("Return") << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+    QTest::newRow("Space") << int(Qt::Key_Space) << Qt::KeyboardModifiers(Qt::NoModifier);
+}
+
+void MainWindowTest::exportNoticeClosesOnItsKeys() {
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    activate();
+    QWidget *notice = control(QStringLiteral("exportNotice"));
+    QWidget *exportButton = control(QStringLiteral("exportButton1"));
+    const auto edgeColour = [notice] { return notice->grab().toImage().pixelColor(1, notice->height() / 2); };
+    // The buttons' focus colour.
+    const QColor focusColour(0x25, 0x63, 0xeb);
+    exportButton->setFocus();
+
+    // The notice takes the focus as it shows, so the next key closes it instead of exporting again.
+    m_window->setExportNoticeVisible(true);
+    QCOMPARE(QApplication::focusWidget(), notice);
+    QCOMPARE(edgeColour(), focusColour);
+    exportButton->setFocus();
+    QVERIFY(edgeColour() != focusColour);
+    notice->setFocus();
+    QTest::keyClick(notice, Qt::Key(key), modifiers);
+    QVERIFY(!notice->isVisible());
+    QCOMPARE(QApplication::focusWidget(), exportButton);
 }
 
 QTEST_MAIN(MainWindowTest)

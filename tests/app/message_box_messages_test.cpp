@@ -1,17 +1,39 @@
 #include "app/message_box_messages.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+
+namespace {
+
+// A desktop whose dialogs put an icon on every button, as some platform themes do.
+class IconsOnButtonsStyle final : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons) {
+            return 1;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
 
 // The real message box: modal, a single button reading "确定", no icon, the program's name as title.
 class MessageBoxMessagesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QApplication::setStyle(new IconsOnButtonsStyle); }
     void showsAModalChineseBoxAndReturnsWhenClosed();
+    void plainDialogInTheListsFaceCentredOnTheWindow_data();
+    void plainDialogInTheListsFaceCentredOnTheWindow();
 };
 
 void MessageBoxMessagesTest::showsAModalChineseBoxAndReturnsWhenClosed() {
@@ -53,6 +75,59 @@ void MessageBoxMessagesTest::showsAModalChineseBoxAndReturnsWhenClosed() {
     QCOMPARE(buttons, QStringList{QStringLiteral("确定")});
     QCOMPARE(icon, QMessageBox::NoIcon);
     QVERIFY(modal);
+}
+
+void MessageBoxMessagesTest::plainDialogInTheListsFaceCentredOnTheWindow_data() {
+    QTest::addColumn<QSize>("windowSize");
+    QTest::addColumn<qreal>("points");
+    // The lists' 12 points, grown with the form in full screen, never below 12.
+    QTest::newRow("the normal window") << QSize(882, 448) << 12.0;
+    QTest::newRow("full screen") << QSize(1764, 896) << 24.0;
+    QTest::newRow("a small window") << QSize(441, 224) << 12.0;
+}
+
+void MessageBoxMessagesTest::plainDialogInTheListsFaceCentredOnTheWindow() {
+    QFETCH(QSize, windowSize);
+    QFETCH(qreal, points);
+    // The window's skin is a style sheet, under which Qt's own parts of a box take no font from it.
+    qApp->setStyleSheet(QStringLiteral("QPushButton { padding: 0px; }"));
+    const auto plain = qScopeGuard([] { qApp->setStyleSheet(QString()); });
+    QWidget window;
+    window.setGeometry(QRect(QPoint(40, 30), windowSize));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    lotdraw::MessageBoxMessages messages(&window);
+
+    QFont font;
+    QFont buttonFont;
+    QIcon icon;
+    Qt::WindowFlags flags;
+    QPoint centre;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        font = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->font();
+        buttonFont = box->button(QMessageBox::Ok)->font();
+        icon = box->button(QMessageBox::Ok)->icon();
+        flags = box->windowFlags();
+        centre = box->geometry().center();
+        box->button(QMessageBox::Ok)->click();
+    });
+    messages.show(QStringLiteral("抽签的人数必须小于被抽总人数！"));
+
+    QCOMPARE(font.family(), QStringLiteral("宋体"));
+    QCOMPARE(font.pointSizeF(), points);
+    QCOMPARE(buttonFont.family(), font.family());
+    QCOMPARE(buttonFont.pointSizeF(), points);
+    QVERIFY(icon.isNull());
+    QVERIFY(flags.testFlag(Qt::Dialog));
+    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    // Within the few pixels of a frame the platform may put around the box.
+    const QPoint offCentre = centre - window.geometry().center();
+    QVERIFY2(qAbs(offCentre.x()) <= 3 && qAbs(offCentre.y()) <= 3,
+             qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
 }
 
 QTEST_MAIN(MessageBoxMessagesTest)

@@ -5,6 +5,7 @@
 #include "support/recording_messages.h"
 #include "support/scripted_random.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,7 +24,7 @@ using lotdraw::Int16;
 using lotdraw::MainWindow;
 using lotdraw::Xoshiro256Generator;
 using lotdraw::testing::kNoKeepChoiceText;
-using lotdraw::testing::kNumberOutOfRangeText;
+using lotdraw::testing::numberOutOfRangeText;
 using lotdraw::testing::kSeriesFullText;
 using lotdraw::testing::kTooManyText;
 using lotdraw::testing::ManualClock;
@@ -104,7 +105,6 @@ private slots:
     void optionCountsAtTheMomentOfStop_data();
     void optionCountsAtTheMomentOfStop();
     void numberChangeWhileRolling();
-    void emptyNumberBoxDrawsNothing();
     void startRefusesNumbersThatDoNotFit_data();
     void startRefusesNumbersThatDoNotFit();
     void stopBeforeFirstPassDrawsFromTheCurrentPool();
@@ -465,6 +465,16 @@ void DrawControlTest::numberChangeWhileRolling() {
     m_window->onRollTick();
     QCOMPARE(m_random.drawn(), 2);
 
+    // A count that is refused leaves the draw rolling with its old count, and "结束" in reach.
+    setNumber(QStringLiteral("abc"));
+    m_window->onStartClicked();
+    QCOMPARE(m_messages.shown(), QStringList{numberOutOfRangeText(8)});
+    QVERIFY(rolling());
+    QVERIFY(!startButton()->isVisible());
+    QVERIFY(stopButton()->isVisible());
+    QCOMPARE(m_window->focusWidget(), stopButton());
+    QCOMPARE(state().drawSize, Int16{2});
+
     setNumber(QStringLiteral("4"));
     QVERIFY(startButton()->isVisible());
     QVERIFY(stopButton()->isVisible());
@@ -486,57 +496,84 @@ void DrawControlTest::numberChangeWhileRolling() {
     QCOMPARE(lines(list(1)), names({3, 4, 5, 6}));
 }
 
-void DrawControlTest::emptyNumberBoxDrawsNothing() {
-    loadPool(5);
-    choose(Choice::Remove);
-    m_window->onStartClicked();
-    QCOMPARE(state().drawSize, Int16{0});
-    m_window->onRollTick();
-    m_window->onRollTick();
-    QCOMPARE(display(), QString());
-    m_window->onStopClicked();
-
-    QVERIFY(m_messages.shown().isEmpty());
-    QCOMPARE(list(1)->count(), 0);
-    QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
-    QCOMPARE(backgroundOf(list(1)), MainWindow::kHighlightColour);
-    QCOMPARE(lines(list(0)), names({1, 2, 3, 4, 5}));
-    QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("5可抽值"));
-    QCOMPARE(m_random.drawn(), 0);
-}
-
+// A draw of no names, of a negative number or of one that does not fit is refused at "开始"; one
+// as large as the pool at the first pass, as before. Either way nothing moves: the display keeps the
+// earlier draw's name (which has left the pool), no list changes, the round stays, and the focus is
+// on "开始", not on the "导出" after "结束" in the tab order. A valid draw then works as before.
 void DrawControlTest::startRefusesNumbersThatDoNotFit_data() {
     QTest::addColumn<QString>("number");
-    QTest::addColumn<bool>("refused");
+    QTest::addColumn<bool>("atStart");
 
-    QTest::newRow("negative") << QStringLiteral("-1") << true;
+    QTest::newRow("empty box") << QString() << true;
+    QTest::newRow("letters") << QStringLiteral("abc") << true;
+    QTest::newRow("zero") << QStringLiteral("0") << true;
+    QTest::newRow("rounds to zero") << QStringLiteral("-0.4") << true;
+    QTest::newRow("negative") << QStringLiteral("-3") << true;
     QTest::newRow("rounds to negative") << QStringLiteral("-0.6") << true;
-    QTest::newRow("rounds to zero") << QStringLiteral("-0.4") << false;
+    QTest::newRow("16-bit bottom") << QStringLiteral("-32768") << true;
+    QTest::newRow("as large as the pool") << QStringLiteral("4") << false;
     QTest::newRow("16-bit top") << QStringLiteral("32767") << false;
     QTest::newRow("rounds past 16-bit top") << QStringLiteral("32767.5") << true;
     QTest::newRow("past 16-bit top") << QStringLiteral("32768") << true;
     QTest::newRow("far too large") << QStringLiteral("1e9") << true;
-    QTest::newRow("16-bit bottom") << QStringLiteral("-32768") << true;
 }
 
 void DrawControlTest::startRefusesNumbersThatDoNotFit() {
     QFETCH(QString, number);
-    QFETCH(bool, refused);
-
+    QFETCH(bool, atStart);
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    m_random.append(unitsFor({2}, 5));
     loadPool(5);
     choose(Choice::Remove);
-    state().drawSize = 3;
+    setNumber(QStringLiteral("1"));
+    m_window->onStartClicked();
+    m_window->onRollTick();
+    m_window->onRollTick();
+    m_window->onStopClicked();
+    const QStringList pool = names({1, 3, 4, 5});
+    QCOMPARE(lines(list(0)), pool);
+
+    button("exportButton1")->setFocus(); // a remote's Page Down presses "开始" from anywhere
     setNumber(number);
     m_window->onStartClicked();
-
-    QCOMPARE(m_messages.shown(), refused ? QStringList{kNumberOutOfRangeText} : QStringList{});
-    QCOMPARE(rolling(), !refused);
-    QCOMPARE(startButton()->isVisible(), refused);
-    QCOMPARE(stopButton()->isVisible(), !refused);
-    QCOMPARE(state().skipTick, Int16{1});
-    if (refused) {
-        QCOMPARE(state().drawSize, Int16{3});
+    if (!atStart) {
+        QVERIFY(m_messages.shown().isEmpty());
+        m_window->onRollTick(); // swallowed after the stop
+        m_window->onRollTick();
     }
+
+    QCOMPARE(m_messages.shown(),
+             QStringList{atStart ? numberOutOfRangeText(4) : kTooManyText});
+    QVERIFY(!rolling());
+    QVERIFY(startButton()->isVisible());
+    QVERIFY(!stopButton()->isVisible());
+    QCOMPARE(QApplication::focusWidget(), startButton());
+    QCOMPARE(display(), nameAt(2));
+    QCOMPARE(lines(list(0)), pool);
+    QCOMPARE(lines(list(1)), names({2}));
+    QCOMPARE(list(2)->count(), 0);
+    QCOMPARE(heading(2), QStringLiteral("第2次抽中"));
+    QCOMPARE(state().drawNumber, Int16{1});
+    QCOMPARE(state().resultSlot, Int16{1});
+    QCOMPARE(state().poolCount, Int16{4});
+    QCOMPARE(state().skipTick, Int16{1});
+    QCOMPARE(m_random.drawn(), 1);
+    if (atStart) {
+        QCOMPARE(state().drawSize, Int16{1});
+    }
+
+    m_messages.clear();
+    m_random.append(unitsFor({3}, 4));
+    setNumber(QStringLiteral("1"));
+    m_window->onStartClicked();
+    m_window->onRollTick();
+    m_window->onRollTick();
+    m_window->onStopClicked();
+    QVERIFY(m_messages.shown().isEmpty());
+    QCOMPARE(lines(list(2)), names({4}));
+    QCOMPARE(heading(2), QStringLiteral("第2次抽中"));
+    QCOMPARE(lines(list(0)), names({1, 3, 5}));
 }
 
 // A stop right after a start, before any pass: it draws from the pool as it is now, shows the
@@ -657,7 +694,8 @@ void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
         const QStringList before = lines(pool);
 
         window.onStartClicked();
-        for (int tick = 0; tick < 1 + cycle % 3; ++tick) {
+        // Ticks come only while the timer runs; a start refused at once leaves it stopped.
+        for (int tick = 0; tick < 1 + cycle % 3 && window.timerInterval() != FormControls::kStoppedInterval; ++tick) {
             clock.set(clock.reading() + 100'000'000);
             window.onRollTick();
         }
