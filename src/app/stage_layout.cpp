@@ -34,6 +34,14 @@ QSizeF lineExtent(const QFontMetricsF &metrics, const QString &text) {
     return {std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).width()), metrics.height()};
 }
 
+qreal widestOf(const QFontMetricsF &metrics, const QStringList &texts) {
+    qreal widest = 0;
+    for (const QString &text : texts) {
+        widest = std::max(widest, lineExtent(metrics, text).width());
+    }
+    return widest;
+}
+
 bool allFit(const StageLook &look, Role role, int pixelSize, const QStringList &texts, QSizeF box) {
     const QFontMetricsF metrics(stageFont(look, role, pixelSize));
     return std::ranges::all_of(texts, [&](const QString &text) {
@@ -77,10 +85,7 @@ int largestSize(int guess, const std::function<bool(int)> &fits) {
 // The largest size at which every text fits `box` on one line.
 int largestFittingSize(const StageLook &look, Role role, const QStringList &texts, QSizeF box) {
     const QFontMetricsF reference(stageFont(look, role, kReferencePixels));
-    qreal widest = 0;
-    for (const QString &text : texts) {
-        widest = std::max(widest, lineExtent(reference, text).width());
-    }
+    const qreal widest = widestOf(reference, texts);
     qreal scale = box.height() / reference.height();
     if (widest > 0) {
         scale = std::min(scale, box.width() / widest);
@@ -102,10 +107,7 @@ struct NameGrid {
 // size; rows are filled first, down each column.
 NameGrid bestGrid(const StageLook &look, const QStringList &names, QSize body) {
     const QFontMetricsF reference(stageFont(look, Role::Name, kReferencePixels));
-    qreal widest = 0;
-    for (const QString &name : names) {
-        widest = std::max(widest, lineExtent(reference, name).width());
-    }
+    const qreal widest = widestOf(reference, names);
     const auto count = static_cast<int>(names.size());
     NameGrid best;
     qreal bestScale = -1;
@@ -134,10 +136,7 @@ void arrangeNames(const StageLook &look, const QStringList &names, QRect body, s
 
     // Close the grid up around the names at their size, centred in the body.
     const QFontMetricsF metrics(stageFont(look, Role::Name, size));
-    qreal widest = 0;
-    for (const QString &name : names) {
-        widest = std::max(widest, lineExtent(metrics, name).width());
-    }
+    const qreal widest = widestOf(metrics, names);
     const int columnWidth =
         std::min(cell.width(), static_cast<int>(std::ceil(widest * kNameSpacing / kNameWidthShare)));
     const int rowHeight = std::min(cell.height(), static_cast<int>(std::ceil(metrics.height() * kNameSpacing)));
