@@ -35,6 +35,9 @@ int main(int argc, char *argv[]) {
     lotdraw::ProgramFolderSpreadsheet spreadsheet(office, folder);
     lotdraw::MainWindow window({messages, spreadsheet, folder.workbookPath(), random});
     messages.setParent(&window);
+    // With the stage over the operator's screen, messages come up over the stage.
+    QObject::connect(&window, &lotdraw::MainWindow::operatorWindowChanged, &window,
+                     [&messages, &window] { messages.setParent(window.operatorWindow()); });
     window.show();
     return QApplication::exec();
 }

@@ -3,6 +3,7 @@
 #include "app/form_layout.h"
 #include "app/message_box_messages.h"
 #include "app/presentation_keys.h"
+#include "app/stage_window.h"
 #include "build_info.h"
 #include "skin/fonts.h"
 #include "skin/skin.h"
@@ -87,6 +88,7 @@ MainWindow::MainWindow(Dependencies dependencies, QWidget *parent)
     applyStackingOrder();
     applyTabOrder();
     connectHandlers();
+    buildStage();
     centreOnScreen();
     startUp();
     // The full-screen keys and the remote's keys must reach the window whichever control has the
@@ -140,6 +142,8 @@ void MainWindow::buildDisplayFrame() {
     m_displayFrame = frame(this, "displayFrame", QStringLiteral("随机抽取显示窗口："));
     m_rollingDisplay = label(m_displayFrame, "rollingDisplay", QString(), kCentred);
     m_rollingDisplay->setWordWrap(false);
+    // A name is shown as it is written, even one that looks like markup.
+    m_rollingDisplay->setTextFormat(Qt::PlainText);
 }
 
 void MainWindow::buildSettingsFrame() {
@@ -345,37 +349,65 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) {
         return false;
     }
-    // Keys for a control of this window only; a message box is a window of its own and keeps its keys.
+    // Keys for a control of this window or for the stage; a message box is a window of its own and
+    // keeps its keys.
     auto *target = static_cast<QWidget *>(watched);
-    if (target != this && !isAncestorOf(target)) {
+    const bool forStage = target->window() == m_stage;
+    if (target != this && !isAncestorOf(target) && !forStage) {
         return false;
     }
     const auto *key = static_cast<QKeyEvent *>(event);
     const KeyContext context{.fullScreen = isFullScreen(),
+                             .stageShown = isStageShown(),
                              .enlargedViewOpen = m_enlargedList->isVisible(),
                              .exportNoticeFocused = target == m_exportNotice};
-    switch (presentationCommandFor(key->key(), key->modifiers(), key->isAutoRepeat(), context)) {
+    const PresentationCommand command =
+        presentationCommandFor(key->key(), key->modifiers(), key->isAutoRepeat(), context);
+    if (command == PresentationCommand::None) {
+        return false;
+    }
+    if (command == PresentationCommand::PressFocusedButton) {
+        return !forStage && pressFocusedButton(target);
+    }
+    // The office's work and a message hold the form's keys back; the stage's are held back alike.
+    if (!forStage || takesKeys()) {
+        runPresentationCommand(command);
+    }
+    return true;
+}
+
+void MainWindow::runPresentationCommand(PresentationCommand command) {
+    switch (command) {
         case PresentationCommand::None:
-            return false;
+            break;
         case PresentationCommand::ToggleFullScreen:
             setFullScreen(!isFullScreen());
-            return true;
+            break;
         case PresentationCommand::LeaveFullScreen:
             setFullScreen(false);
-            return true;
+            break;
         case PresentationCommand::StartOrStop:
             pressStartOrStop();
-            return true;
-        case PresentationCommand::PressFocusedButton:
-            return pressFocusedButton(target);
+            break;
+        case PresentationCommand::ToggleStage:
+            setStageShown(!isStageShown());
+            break;
+        case PresentationCommand::CloseStage:
+            setStageShown(false);
+            break;
         case PresentationCommand::CloseEnlargedView:
             m_closeViewButton->click();
-            return true;
+            break;
         case PresentationCommand::CloseExportNotice:
             m_exportNotice->click();
-            return true;
+            break;
+        case PresentationCommand::PressFocusedButton:
+            break; // the eventFilter's own: it needs the key's target
     }
-    return false;
+}
+
+bool MainWindow::takesKeys() const {
+    return !m_spreadsheetProgress.isBusy() && QApplication::activeModalWidget() == nullptr;
 }
 
 bool MainWindow::pressFocusedButton(QWidget *target) {

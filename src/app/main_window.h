@@ -3,6 +3,9 @@
 #include "app/form_layout.h"
 #include "app/form_scale.h"
 #include "app/list_widget_lines.h"
+#include "app/presentation_keys.h"
+#include "app/stage_layout.h"
+#include "app/stage_model.h"
 #include "draw/draw_control.h"
 #include "draw/random_generator.h"
 #include "draw/selection_pass.h"
@@ -33,10 +36,13 @@ class QRadioButton;
 
 namespace lotdraw {
 
+class StageWindow;
+
 // The program's one window: a fixed form whose controls keep the places and fonts they were laid
 // out with (places in twips, 15 twips to a logical pixel). For a projector it also shows full screen,
-// the whole form scaled up to fit. Each user action enters through one of the handlers below; the
-// logic behind them works on the draw state and on FormControls.
+// the whole form scaled up to fit, and opens a stage for the hall in a window of its own. Each user
+// action enters through one of the handlers below; the logic behind them works on the draw state and
+// on FormControls.
 class MainWindow final
     : public QWidget
     , public FormControls {
@@ -73,6 +79,15 @@ public:
     void onCloseViewClicked();
     void onExportNoticeClicked();
 
+    // The stage: the rolling name and the latest result, large, for the hall. With more than one
+    // screen it covers one that does not hold this window, which stays where it is; with one it
+    // covers that. It shows what the form shows and changes nothing.
+    void setStageShown(bool shown);
+    [[nodiscard]] bool isStageShown() const;
+    // The window the operator works in, over which messages belong: the stage where it covers
+    // this window's screen, otherwise this window.
+    [[nodiscard]] QWidget *operatorWindow();
+
     // The procedures on the whole draw state.
     void resetForNewSeries() { m_procedures.resetForNewSeries(); }
     void refillPoolList() { m_procedures.refillPoolList(); }
@@ -105,9 +120,12 @@ public:
     // The back colour of a result list that received the latest stop (red 255, green 192, blue 255).
     static const QColor kHighlightColour;
 
+signals:
+    void operatorWindowChanged();
+
 protected:
-    // F11 and Esc, a presenter remote's Page Down and Page Up, and Enter on a focused button, whichever
-    // control has the focus.
+    // F5, F11 and Esc, a presenter remote's Page Down and Page Up, and Enter on a focused button,
+    // whichever control has the focus.
     bool eventFilter(QObject *watched, QEvent *event) override;
     // The form scales to whatever size the window gets: 882 x 448 in the normal window, the screen
     // in full screen.
@@ -144,6 +162,18 @@ private:
     void setCoveredControlsEnabled(bool enabled);
     // Gives `widget` the focus back if the operator could still reach it.
     void restoreFocus(QWidget *widget);
+    void runPresentationCommand(PresentationCommand command);
+    // Neither a message nor the office's work holds the window.
+    [[nodiscard]] bool takesKeys() const;
+    void buildStage();
+    // Shows the stage on the screen it belongs on.
+    void placeStage();
+    // Puts the stage on its screen again, as screens come and go or this window moves.
+    void followScreens();
+    // Brings the stage up to date with the form once the handler at work has ended.
+    void followOnStage();
+    void refreshStage();
+    [[nodiscard]] StageLook stageLook() const;
     [[nodiscard]] QListWidget *listWidget(int index) const;
 
     Dependencies m_deps;
@@ -185,6 +215,10 @@ private:
     std::array<QListWidget *, 5> m_lists{};         // [0] the pool list, 1..4 the result lists
     QLabel *m_poolCountLabel = nullptr;
     std::array<QLabel *, 5> m_headings{}; // over the lists, same indices
+
+    StageModel m_stageModel;
+    StageWindow *m_stage = nullptr;
+    QTimer *m_stageRefresh = nullptr;
 
     struct PlacedControl {
         QWidget *widget;

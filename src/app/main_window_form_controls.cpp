@@ -67,13 +67,17 @@ int MainWindow::timerInterval() const {
 void MainWindow::setTimerInterval(int milliseconds) {
     if (milliseconds <= 0) {
         m_rollTimer->stop();
-        return;
+    } else {
+        m_rollTimer->start(milliseconds);
     }
-    m_rollTimer->start(milliseconds);
+    m_stageModel.rollingChanged(m_rollTimer->isActive());
+    followOnStage();
 }
 
 void MainWindow::setRollingText(const QString &text) {
     m_rollingDisplay->setText(text);
+    m_stageModel.rollingTextChanged(text);
+    followOnStage();
 }
 
 QListWidget *MainWindow::listWidget(int index) const {
@@ -86,6 +90,8 @@ ListLines &MainWindow::list(int index) {
 
 void MainWindow::setHeading(int index, const QString &text) {
     m_headings.at(static_cast<std::size_t>(index))->setText(text);
+    m_stageModel.headingChanged(index, text);
+    followOnStage();
 }
 
 void MainWindow::setResultHighlighted(int index, bool on) {
@@ -96,6 +102,8 @@ void MainWindow::setResultHighlighted(int index, bool on) {
                                               .arg(kHighlightColour.green())
                                               .arg(kHighlightColour.blue())
                                         : QString());
+    m_stageModel.highlightChanged(index, on);
+    followOnStage();
 }
 
 void MainWindow::setPoolCountText(const QString &text) {

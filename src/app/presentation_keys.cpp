@@ -4,13 +4,16 @@ namespace lotdraw {
 namespace {
 
 // Esc undoes the nearest thing first: the enlarged view over the window, the export notice that has
-// the focus, then full screen.
-PresentationCommand escapeCommandFor(KeyContext context) {
+// the focus, the stage, then full screen.
+PresentationCommand escapeCommandFor(const KeyContext &context) {
     if (context.enlargedViewOpen) {
         return PresentationCommand::CloseEnlargedView;
     }
     if (context.exportNoticeFocused) {
         return PresentationCommand::CloseExportNotice;
+    }
+    if (context.stageShown) {
+        return PresentationCommand::CloseStage;
     }
     return context.fullScreen ? PresentationCommand::LeaveFullScreen : PresentationCommand::None;
 }
@@ -18,8 +21,15 @@ PresentationCommand escapeCommandFor(KeyContext context) {
 } // namespace
 
 PresentationCommand presentationCommandFor(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat,
-                                           KeyContext context) {
-    if (autoRepeat || (modifiers & ~Qt::KeypadModifier) != Qt::NoModifier) {
+                                           const KeyContext &context) {
+    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+    if (autoRepeat) {
+        return PresentationCommand::None;
+    }
+    if (key == Qt::Key_F5 && (held == Qt::NoModifier || held == Qt::ShiftModifier)) {
+        return PresentationCommand::ToggleStage;
+    }
+    if (held != Qt::NoModifier) {
         return PresentationCommand::None;
     }
     switch (key) {

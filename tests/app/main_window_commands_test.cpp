@@ -4,6 +4,7 @@
 #include "support/operator_texts.h"
 #include "support/recording_messages.h"
 
+#include <QAccessible>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTest>
 #include <QThread>
@@ -36,6 +38,31 @@ QStringList linesOf(const QListWidget *list) {
     return lines;
 }
 
+// The texts the stage shows in labels of that name, in their order, as a screen reader reads them.
+QStringList onStage(const QWidget *stage, const char *role) {
+    QStringList texts;
+    for (const QLabel *label : stage->findChildren<QLabel *>(QString::fromLatin1(role))) {
+        if (label->isVisible()) {
+            texts.append(QAccessible::queryAccessibleInterface(const_cast<QLabel *>(label))->text(QAccessible::Name));
+        }
+    }
+    return texts;
+}
+
+// The screen the stage belongs on: the only one, or the projector beside the laptop.
+QScreen *stageScreen() {
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (screens.size() == 1) {
+        return screens.front();
+    }
+    for (QScreen *screen : screens) {
+        if (screen->name() == QStringLiteral("projector")) {
+            return screen;
+        }
+    }
+    qFatal("no screen named projector");
+}
+
 } // namespace
 
 // The window's buttons reach the workbook and results commands.
@@ -56,6 +83,9 @@ private slots:
     void clicksQueuedDuringQuickWorkAreDropped();
     void remoteKeysStartAndStopTheDraw_data();
     void remoteKeysStartAndStopTheDraw();
+    void stageKeysOpenAndCloseTheStage_data();
+    void stageKeysOpenAndCloseTheStage();
+    void stageFollowsTheDraw();
 
 private:
     template<typename T>
@@ -356,6 +386,116 @@ void MainWindowCommandsTest::remoteKeysStartAndStopTheDraw() {
     QVERIFY(!timer->isActive());
     QVERIFY(start->isVisible());
     QCOMPARE(m_messages.shown().size(), 1);
+}
+
+void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage_data() {
+    QTest::addColumn<QKeyCombination>("openKey");
+    QTest::addColumn<QKeyCombination>("closeKey");
+    QTest::addColumn<bool>("closeOnStage");
+    QTest::addColumn<bool>("enlargedViewOpen");
+    const QKeyCombination f5(Qt::Key_F5);
+    const QKeyCombination shiftF5(Qt::ShiftModifier, Qt::Key_F5);
+    const QKeyCombination esc(Qt::Key_Escape);
+    QTest::newRow("F5, then F5 on the form") << f5 << f5 << false << false;
+    QTest::newRow("Shift+F5, then Shift+F5 on the stage") << shiftF5 << shiftF5 << true << false;
+    QTest::newRow("F5, then Esc on the stage") << f5 << esc << true << false;
+    // Esc closes the enlarged view first, then the stage.
+    QTest::newRow("Esc with the enlarged view open") << f5 << esc << false << true;
+}
+
+void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage() {
+    QFETCH(QKeyCombination, openKey);
+    QFETCH(QKeyCombination, closeKey);
+    QFETCH(bool, closeOnStage);
+    QFETCH(bool, enlargedViewOpen);
+    const auto press = [](QWidget *widget, QKeyCombination key) {
+        QTest::keyClick(widget, key.key(), key.keyboardModifiers());
+    };
+    auto *stage = child<QWidget>("stageWindow");
+    auto *enlarged = child<QListWidget>("enlargedList");
+    auto *focused = child<QWidget>("drawCountBox");
+    focused->setFocus();
+    const QRect form = m_window->geometry();
+    const bool oneScreen = QGuiApplication::screens().size() == 1;
+
+    press(focused, openKey);
+    QVERIFY(stage->isVisible());
+    QVERIFY(stage->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(stage->isFullScreen());
+    QTRY_COMPARE(stage->geometry(), stageScreen()->geometry());
+    // The form stays where it was; messages come up over the window the operator sees.
+    QCOMPARE(m_window->geometry(), form);
+    QVERIFY(!m_window->isFullScreen());
+    QCOMPARE(m_window->operatorWindow(), oneScreen ? stage : static_cast<QWidget *>(m_window.get()));
+
+    if (enlargedViewOpen) {
+        QTest::mouseClick(child<QPushButton>("poolViewButton"), Qt::LeftButton);
+        QVERIFY(enlarged->isVisible());
+        press(closeOnStage ? stage : focused, closeKey);
+        QVERIFY(!enlarged->isVisible());
+        QVERIFY(stage->isVisible());
+    }
+    press(closeOnStage ? stage : focused, closeKey);
+    QVERIFY(!stage->isVisible());
+    QCOMPARE(m_window->geometry(), form);
+    QVERIFY(!m_window->isFullScreen());
+    QCOMPARE(m_window->operatorWindow(), static_cast<QWidget *>(m_window.get()));
+}
+
+void MainWindowCommandsTest::stageFollowsTheDraw() {
+    auto *stage = child<QWidget>("stageWindow");
+    auto *rolling = child<QLabel>("rollingDisplay");
+    auto *timer = m_window->findChild<QTimer *>(QStringLiteral("rollTimer"));
+    QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("keepOption"), Qt::LeftButton);
+    child<QLineEdit>("drawCountBox")->setText(QStringLiteral("2"));
+    // The keys reach the form through whichever window has them.
+    QWidget *keys = QGuiApplication::screens().size() == 1 ? stage : child<QWidget>("poolList");
+
+    // Before the first draw the hall sees the program's name, nothing of the form.
+    QTest::keyClick(m_window.get(), Qt::Key_F5);
+    QCOMPARE(onStage(stage, "stageProgramName"), QStringList{QStringLiteral("现场抽签")});
+    QCOMPARE(onStage(stage, "stageName"), QStringList{});
+
+    // Rolling: the name the form's display shows at that moment.
+    QTest::keyClick(keys, Qt::Key_PageDown);
+    QVERIFY(timer->isActive());
+    QTRY_VERIFY(!rolling->text().isEmpty());
+    QTRY_COMPARE(onStage(stage, "stageRollingName"), QStringList{rolling->text()});
+    QCOMPARE(onStage(stage, "stageProgramName"), QStringList{});
+
+    // Stopped: the heading and the names of the result list that took the draw, in its order.
+    QTest::keyClick(keys, Qt::Key_PageDown);
+    QVERIFY(!timer->isActive());
+    QTRY_COMPARE(onStage(stage, "stageHeading"), QStringList{QStringLiteral("第1次抽中")});
+    QCOMPARE(onStage(stage, "stageName"), linesOf(child<QListWidget>("resultList1")));
+    QCOMPARE(onStage(stage, "stageName").size(), 2);
+    QCOMPARE(onStage(stage, "stageRollingName"), QStringList{});
+
+    // The next draw: the display's name from its start, then the next result list.
+    QTest::keyClick(keys, Qt::Key_PageDown);
+    QCoreApplication::processEvents();
+    QCOMPARE(onStage(stage, "stageRollingName"), QStringList{rolling->text()});
+    QCOMPARE(onStage(stage, "stageHeading"), QStringList{});
+    QTest::keyClick(keys, Qt::Key_PageDown);
+    QTRY_COMPARE(onStage(stage, "stageHeading"), QStringList{QStringLiteral("第2次抽中")});
+    QCOMPARE(onStage(stage, "stageName"), linesOf(child<QListWidget>("resultList2")));
+
+    // A refused draw: the stage keeps the name the form keeps, not the result before it.
+    child<QLineEdit>("drawCountBox")->setText(QStringLiteral("3"));
+    QTest::keyClick(keys, Qt::Key_PageDown);
+    QTRY_COMPARE(m_messages.shown(), QStringList{SelectionPass::kTooManyMessage});
+    QVERIFY(!timer->isActive());
+    QTRY_COMPARE(onStage(stage, "stageRollingName"), QStringList{rolling->text()});
+    QCOMPARE(onStage(stage, "stageHeading"), QStringList{});
+
+    // A new import clears the form's display and results: the stage waits again.
+    QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
+    QTRY_COMPARE(onStage(stage, "stageProgramName"), QStringList{QStringLiteral("现场抽签")});
+    QCOMPARE(onStage(stage, "stageRollingName"), QStringList{});
+
+    QTest::keyClick(keys, Qt::Key_Escape);
+    QVERIFY(!stage->isVisible());
 }
 
 QTEST_MAIN(MainWindowCommandsTest)

@@ -2,7 +2,10 @@
 //   QT_QPA_PLATFORM=offscreen window_screenshot shot.png [--enlarged] [--notice] [--full-screen WxH]
 // --enlarged fills the pool list with sample names and opens the enlarged view on it;
 // --notice shows the export notice;
-// --full-screen WxH shows the window as full screen shows it on a screen of W x H pixels.
+// --full-screen WxH shows the window as full screen shows it on a screen of W x H pixels;
+// --stage WxH pictures the stage on a screen of W x H pixels during a draw of sample names (into the
+// output file) and after its stop (into the same name with "-result" before the extension);
+// --draw N sets the names per draw for --stage (3 unless given).
 
 #include "app/main_window.h"
 #include "namelist/program_folder.h"
@@ -11,6 +14,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -19,6 +23,57 @@ class SilentMessages final : public lotdraw::Messages {
 public:
     void show(const QString &text) override { QTextStream(stderr) << text << '\n'; }
 };
+
+const QStringList kSampleNames{QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("李娜"),
+                               QStringLiteral("刘洋"), QStringLiteral("陈静"), QStringLiteral("杨磊"),
+                               QStringLiteral("赵敏"), QStringLiteral("黄强"), QStringLiteral("周杰"),
+                               QStringLiteral("吴霞"), QStringLiteral("徐涛"), QStringLiteral("孙丽")};
+
+QSize sizeOption(const QString &value) {
+    const QStringList parts = value.split(QLatin1Char('x'));
+    return parts.size() == 2 ? QSize(parts.at(0).toInt(), parts.at(1).toInt()) : QSize();
+}
+
+bool save(QWidget &widget, const QString &output) {
+    QApplication::processEvents();
+    if (!widget.grab().save(output, "PNG")) {
+        QTextStream(stderr) << "cannot write " << output << '\n';
+        return false;
+    }
+    return true;
+}
+
+// A pool of 99 sample names, a draw of `drawSize` rolling on the stage, then stopped.
+int pictureStage(lotdraw::MainWindow &window, QSize screenSize, int drawSize, const QString &output) {
+    lotdraw::DrawState &state = window.drawState();
+    for (int i = 1; i <= lotdraw::DrawState::kCapacity - 1; ++i) {
+        const QString &name = kSampleNames.at((i - 1) % kSampleNames.size());
+        const int round = (i - 1) / static_cast<int>(kSampleNames.size());
+        state.poolNames[static_cast<std::size_t>(i)] = round == 0 ? name : name + QString::number(round + 1);
+    }
+    state.poolCount = lotdraw::DrawState::kCapacity - 1;
+    window.refillPoolList();
+    window.setNumberText(QString::number(drawSize));
+    window.show();
+    window.setStageShown(true);
+    auto *stage = window.findChild<QWidget *>(QStringLiteral("stageWindow"));
+    // The offscreen screen has a size of its own; give the stage the size it would have there.
+    stage->setWindowState(Qt::WindowNoState);
+    stage->resize(screenSize);
+
+    window.onStartClicked();
+    window.onRollTick();
+    window.onRollTick();
+    if (!save(*stage, output)) {
+        return 1;
+    }
+    window.onStopClicked();
+    const QFileInfo file(output);
+    return save(*stage, file.path() + QLatin1Char('/') + file.completeBaseName() + QStringLiteral("-result.") +
+                            (file.suffix().isEmpty() ? QStringLiteral("png") : file.suffix()))
+               ? 0
+               : 1;
+}
 
 } // namespace
 
@@ -32,19 +87,23 @@ int main(int argc, char *argv[]) {
     const QCommandLineOption fullScreen(QStringLiteral("full-screen"),
                                         QStringLiteral("Show the window as full screen on a screen of this size"),
                                         QStringLiteral("WxH"));
+    const QCommandLineOption stage(
+        QStringLiteral("stage"),
+        QStringLiteral("Picture the stage on a screen of this size during a draw and after it"), QStringLiteral("WxH"));
+    const QCommandLineOption draw(QStringLiteral("draw"), QStringLiteral("Names per draw on the stage"),
+                                  QStringLiteral("N"), QStringLiteral("3"));
     parser.addOption(enlarged);
     parser.addOption(notice);
     parser.addOption(fullScreen);
+    parser.addOption(stage);
+    parser.addOption(draw);
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
         parser.showHelp(2);
     }
     QSize screenSize;
     if (parser.isSet(fullScreen)) {
-        const QStringList parts = parser.value(fullScreen).split(QLatin1Char('x'));
-        if (parts.size() == 2) {
-            screenSize = QSize(parts.at(0).toInt(), parts.at(1).toInt());
-        }
+        screenSize = sizeOption(parser.value(fullScreen));
         if (screenSize.isEmpty()) {
             parser.showHelp(2);
         }
@@ -53,12 +112,16 @@ int main(int argc, char *argv[]) {
     SilentMessages messages;
     lotdraw::LibreOfficeApplication spreadsheet; // never started: nothing here clicks a button
     lotdraw::MainWindow window({messages, spreadsheet, lotdraw::nameListWorkbookPath()});
+    if (parser.isSet(stage)) {
+        const QSize stageSize = sizeOption(parser.value(stage));
+        const int drawSize = parser.value(draw).toInt();
+        if (stageSize.isEmpty() || drawSize < 1 || drawSize >= lotdraw::DrawState::kCapacity - 1) {
+            parser.showHelp(2);
+        }
+        return pictureStage(window, stageSize, drawSize, parser.positionalArguments().constFirst());
+    }
     if (parser.isSet(enlarged)) {
-        const QStringList sample{QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("李娜"),
-                                 QStringLiteral("刘洋"), QStringLiteral("陈静"), QStringLiteral("杨磊"),
-                                 QStringLiteral("赵敏"), QStringLiteral("黄强"), QStringLiteral("周杰"),
-                                 QStringLiteral("吴霞"), QStringLiteral("徐涛"), QStringLiteral("孙丽")};
-        for (const QString &name : sample) {
+        for (const QString &name : kSampleNames) {
             window.enlargedList().append(name);
         }
         window.setEnlargedListVisible(true);
