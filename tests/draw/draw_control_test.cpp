@@ -24,10 +24,10 @@ using lotdraw::Int16;
 using lotdraw::MainWindow;
 using lotdraw::Xoshiro256Generator;
 using lotdraw::testing::kNoKeepChoiceText;
-using lotdraw::testing::numberOutOfRangeText;
 using lotdraw::testing::kSeriesFullText;
 using lotdraw::testing::kTooManyText;
 using lotdraw::testing::ManualClock;
+using lotdraw::testing::numberOutOfRangeText;
 using lotdraw::testing::RecordingMessages;
 using lotdraw::testing::ScriptedGenerator;
 using lotdraw::testing::unitFor;
@@ -543,8 +543,7 @@ void DrawControlTest::startRefusesNumbersThatDoNotFit() {
         m_window->onRollTick();
     }
 
-    QCOMPARE(m_messages.shown(),
-             QStringList{atStart ? numberOutOfRangeText(4) : kTooManyText});
+    QCOMPARE(m_messages.shown(), QStringList{atStart ? numberOutOfRangeText(4) : kTooManyText});
     QVERIFY(!rolling());
     QVERIFY(startButton()->isVisible());
     QVERIFY(!stopButton()->isVisible());

@@ -11,7 +11,8 @@ inline const QString kTooManyText = QStringLiteral("抽签的人数必须小于�
 inline const QString kNoKeepChoiceText = QStringLiteral("抽签设置中的保留情况尚未设置，请选择！");
 // A draw of no names, or of a number that does not fit, with the count of the pool.
 inline QString numberOutOfRangeText(int poolCount) {
-    return QStringLiteral("抽取值（每次抽取的人数）必须至少为1，并且小于被抽总人数（现有%1人），请重新输入！").arg(poolCount);
+    return QStringLiteral("抽取值（每次抽取的人数）必须至少为1，并且小于被抽总人数（现有%1人），请重新输入！")
+        .arg(poolCount);
 }
 inline const QString kSeriesFullText =
     QStringLiteral("本轮抽签已达32767次，不能再记录结果！请重新导入抽签对象，开始新的一轮抽签。");
