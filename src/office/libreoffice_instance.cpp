@@ -101,6 +101,8 @@ rtl::OUString filterFor(const QString &path) {
         case WorkbookContent::Excel97:
             return kExcel97Filter;
         case WorkbookContent::OfficeOpenXml:
+        case WorkbookContent::EncryptedOfficeOpenXml:
+            // The office asks for the password of an encrypted package only when told what it holds.
             return kOfficeOpenXmlFilter;
         case WorkbookContent::OpenDocument:
             return kOpenDocumentFilter;

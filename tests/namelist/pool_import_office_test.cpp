@@ -136,6 +136,8 @@ void PoolImportOfficeTest::importsColumnA_data() {
     QTest::newRow("xlsx content") << workbookCsv(numbered("名", 12) + QStringList{"", "后面"}) << numbered("名", 12)
                                   << "xlsx";
     QTest::newRow("ods content") << workbookCsv({"甲", "  ", "42", "", "丁"}) << QStringList{"甲", "  ", "42"} << "ods";
+    QTest::newRow("xlsx content with its workbook part at the root")
+        << workbookCsv(numbered("名", 20) + QStringList{"", "后面"}) << numbered("名", 20) << "xlsx at the root";
 }
 
 void PoolImportOfficeTest::importsColumnA() {

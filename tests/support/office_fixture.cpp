@@ -24,32 +24,32 @@ void fail(const QString &what) {
     throw std::runtime_error(what.toStdString());
 }
 
-void convert(const QString &input, const QString &filter, const QString &inFilter, const QString &outDir) {
+// Runs a headless soffice on the fixture's profile with `arguments` and waits for it to end.
+void runOffice(const QStringList &arguments) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     process.setProcessEnvironment(environment);
-    QStringList arguments{QStringLiteral("-env:UserInstallation=") + profileUrl(),
-                          QStringLiteral("--headless"),
-                          QStringLiteral("--norestore"),
-                          QStringLiteral("--nologo"),
-                          QStringLiteral("--convert-to"),
-                          filter,
-                          QStringLiteral("--outdir"),
-                          outDir};
-    if (!inFilter.isEmpty()) {
-        arguments.append(QStringLiteral("--infilter=") + inFilter);
-    }
-    arguments.append(input);
-    process.start(QStringLiteral("soffice"), arguments);
+    process.start(QStringLiteral("soffice"),
+                  QStringList{QStringLiteral("-env:UserInstallation=") + profileUrl(), QStringLiteral("--headless"),
+                              QStringLiteral("--norestore"), QStringLiteral("--nologo")} +
+                      arguments);
     if (!process.waitForFinished(120'000)) {
         process.kill();
         process.waitForFinished();
-        fail(QStringLiteral("soffice --convert-to did not finish: ") + input);
+        fail(QStringLiteral("soffice did not finish: ") + arguments.join(u' '));
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        fail(QStringLiteral("soffice --convert-to failed: ") + QString::fromUtf8(process.readAllStandardError()));
+        fail(QStringLiteral("soffice failed: ") + QString::fromUtf8(process.readAllStandardError()));
     }
+}
+
+void convert(const QString &input, const QString &filter, const QString &inFilter, const QString &outDir) {
+    QStringList arguments{QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"), outDir};
+    if (!inFilter.isEmpty()) {
+        arguments.append(QStringLiteral("--infilter=") + inFilter);
+    }
+    runOffice(arguments + QStringList{input});
 }
 
 QString readAll(const QString &path) {
@@ -86,12 +86,63 @@ void writeAll(const QString &path, const QByteArray &bytes) {
     }
 }
 
+quint32 crc32Of(const QByteArray &bytes) {
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= static_cast<quint8>(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+// One sheet of text cells (columns A to Z) in a package with every part at its root.
+QByteArray rootWorkbookPackage(const QList<QStringList> &rows) {
+    const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const QByteArray relationships = "http://schemas.openxmlformats.org/package/2006/relationships";
+    const QByteArray officeDocument = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    QByteArray cells;
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const QByteArray number = QByteArray::number(row + 1);
+        cells += "<row r=\"" + number + "\">";
+        for (qsizetype column = 0; column < rows.at(row).size() && column < 26; ++column) {
+            if (const QString &text = rows.at(row).at(column); !text.isEmpty()) {
+                cells += QByteArray("<c r=\"") + char('A' + column) + number +
+                         "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" + text.toHtmlEscaped().toUtf8() +
+                         "</t></is></c>";
+            }
+        }
+        cells += "</row>";
+    }
+    return zipOf({
+        {"[Content_Types].xml",
+         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" "
+         "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Override "
+         "PartName=\"/workbook.xml\" "
+         "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/><Override "
+         "PartName=\"/sheet1.xml\" ContentType=\"application/"
+         "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/></Types>"},
+        {"_rels/.rels", "<Relationships xmlns=\"" + relationships + "\"><Relationship Id=\"rId1\" Type=\"" +
+                            officeDocument + "/officeDocument\" Target=\"workbook.xml\"/></Relationships>"},
+        {"workbook.xml", "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + officeDocument +
+                             "\"><sheets><sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"_rels/workbook.xml.rels", "<Relationships xmlns=\"" + relationships + "\"><Relationship Id=\"rId1\" Type=\"" +
+                                        officeDocument + "/worksheet\" Target=\"sheet1.xml\"/></Relationships>"},
+        {"sheet1.xml", "<worksheet xmlns=\"" + main + "\"><sheetData>" + cells + "</sheetData></worksheet>"},
+    });
+}
+
 } // namespace
 
 void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format, CsvCells cells) {
     const QMap<QString, QString> filters{{QStringLiteral("xls"), QStringLiteral("xls:MS Excel 97")},
                                          {QStringLiteral("xlsx"), QStringLiteral("xlsx:Calc MS Excel 2007 XML")},
                                          {QStringLiteral("ods"), QStringLiteral("ods:calc8")}};
+    if (format == QStringLiteral("xlsx at the root")) {
+        writeAll(path, rootWorkbookPackage(parseCsv(csvText)));
+        return;
+    }
     if (!filters.contains(format)) {
         fail(QStringLiteral("no such workbook format: ") + format);
     }
@@ -290,6 +341,28 @@ void writeFile(const QString &path, const QByteArray &bytes) {
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         file.write(bytes);
     }
+}
+
+QByteArray zipOf(const QList<std::pair<QByteArray, QByteArray>> &entries) {
+    const auto u16 = [](qsizetype value) { return QByteArray(1, char(value & 0xff)) + char((value >> 8) & 0xff); };
+    const auto u32 = [&u16](qsizetype value) { return u16(value & 0xffff) + u16((value >> 16) & 0xffff); };
+    QByteArray zip;
+    QByteArray directory;
+    for (const auto &[name, data] : entries) {
+        const bool stored = name == "mimetype";
+        // qCompress gives a zlib stream after a four-byte size: the raw deflate data lies between
+        // the stream's two-byte header and its four-byte checksum.
+        const QByteArray packed = stored ? data : qCompress(data).mid(6).chopped(4);
+        const QByteArray fields = u16(stored ? 0 : 8) + u32(0) + u32(crc32Of(data)) + u32(packed.size()) +
+                                  u32(data.size()) + u16(name.size()) + u16(0);
+        directory += QByteArray("PK\x01\x02", 4) + u16(20) + u16(20) + u16(0) + fields + u16(0) + u16(0) + u16(0) +
+                     u32(0) + u32(zip.size()) + name;
+        zip += QByteArray("PK\x03\x04", 4) + u16(20) + u16(0) + fields + name + packed;
+    }
+    const qsizetype directoryOffset = zip.size();
+    zip += directory + QByteArray("PK\x05\x06", 4) + u16(0) + u16(0) + u16(entries.size()) + u16(entries.size()) +
+           u32(directory.size()) + u32(directoryOffset) + u16(0);
+    return zip;
 }
 
 } // namespace lotdraw::testing

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace lotdraw::testing {
@@ -23,7 +24,8 @@ enum class CsvCells {
 
 // Writes a workbook at `path` whose first sheet holds `csvText` (comma-separated, double quotes
 // around fields that need them, UTF-8). `format` is the content, whatever the name says: "xls"
-// (Excel 97), "xlsx" (Office Open XML) or "ods".
+// (Excel 97), "xlsx" (Office Open XML) or "ods"; or "xlsx at the root", a package whose parts lie
+// at its root, text cells only, as some generators write it (made without the office).
 void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format = QStringLiteral("xls"),
                          CsvCells cells = CsvCells::Numbers);
 
@@ -63,6 +65,10 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
 
 [[nodiscard]] QByteArray fileBytes(const QString &path);
 void writeFile(const QString &path, const QByteArray &bytes);
+
+// A zip of `entries` (name, content) as zip writers lay it out: local headers, the central
+// directory and its end record; an entry "mimetype" stored, every other one deflated.
+[[nodiscard]] QByteArray zipOf(const QList<std::pair<QByteArray, QByteArray>> &entries);
 
 // Bind mounts made for one test, undone (last first) when the object goes. A read-only bind mount
 // is the way to get a folder or file that even root cannot write.
