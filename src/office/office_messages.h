@@ -51,6 +51,20 @@ inline QString damaged(const QString &path) {
     return QStringLiteral("名单工作簿已损坏，无法读取：%1").arg(QDir::toNativeSeparators(path));
 }
 
+inline QString passwordProtected(const QString &path) {
+    return QStringLiteral(
+               "名单工作簿受密码保护，无法读取：%1\n请先在电子表格程序中打开它，去掉密码后保存，再导入或导出。")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+// The office read the workbook only after a repair or with a warning that not all of it could be
+// loaded: saving would write back less than the file holds.
+inline QString incompletelyLoaded(const QString &path) {
+    return QStringLiteral("名单工作簿需要修复才能打开，或有部分内容未能读入；保存会使内容丢失，因此没有写入：%1\n"
+                          "请先在电子表格程序中打开这个工作簿并重新保存，再导出。")
+        .arg(QDir::toNativeSeparators(path));
+}
+
 inline QString notWorkbook(const QString &path) {
     return QStringLiteral("文件不是电子表格工作簿（.xls、.xlsx 或 .ods），无法读取：%1")
         .arg(QDir::toNativeSeparators(path));

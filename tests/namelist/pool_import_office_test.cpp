@@ -74,6 +74,7 @@ private slots:
     void importsColumnA();
     void thirtyThenTen();
     void missingWorkbookKeepsThePool();
+    void damagedWorkbookIsReportedAndLeftAlone_data();
     void damagedWorkbookIsReportedAndLeftAlone();
     void refusesWhileAnOfficeRuns();
 
@@ -138,6 +139,9 @@ void PoolImportOfficeTest::importsColumnA_data() {
     QTest::newRow("ods content") << workbookCsv({"甲", "  ", "42", "", "丁"}) << QStringList{"甲", "  ", "42"} << "ods";
     QTest::newRow("xlsx content with its workbook part at the root")
         << workbookCsv(numbered("名", 20) + QStringList{"", "后面"}) << numbered("名", 20) << "xlsx at the root";
+    // Calc offers to repair it and then reads it whole.
+    QTest::newRow("ods content cut off before its directory")
+        << workbookCsv(numbered("名", 30)) << numbered("名", 30) << "ods cut off";
 }
 
 void PoolImportOfficeTest::importsColumnA() {
@@ -190,23 +194,38 @@ void PoolImportOfficeTest::missingWorkbookKeepsThePool() {
     QVERIFY(!QFile::exists(m_path));
 }
 
+void PoolImportOfficeTest::damagedWorkbookIsReportedAndLeftAlone_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("garbage") << "garbage"
+                             << "不是电子表格工作簿";
+    QTest::newRow("xlsx with a password") << "xlsx with a password"
+                                          << "受密码保护";
+    QTest::newRow("ods with a password") << "ods with a password"
+                                         << "受密码保护";
+}
+
 void PoolImportOfficeTest::damagedWorkbookIsReportedAndLeftAlone() {
+    QFETCH(QString, format);
+    QFETCH(QString, message);
     givePool(numbered("旧", 4));
-    QByteArray garbage("\xd0\xcf\x11\xe0 not really a workbook,\n甲,乙\n");
-    garbage.append(QByteArray(3000, '\x7f'));
-    {
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(garbage);
+    if (format == QStringLiteral("garbage")) {
+        QByteArray garbage("\xd0\xcf\x11\xe0 not really a workbook,\n甲,乙\n");
+        garbage.append(QByteArray(3000, '\x7f'));
+        writeFile(m_path, garbage);
+    } else {
+        makeWorkbookFromCsv(workbookCsv(numbered("名", 5)), m_path, format);
     }
+    const QByteArray before = bytesOf(m_path);
 
     importOnce();
 
     QCOMPARE(m_messages.shown().size(), 1);
+    QVERIFY2(m_messages.shown().constFirst().contains(message), qPrintable(m_messages.shown().constFirst()));
+    QVERIFY(m_messages.shown().constFirst().contains(QStringLiteral("导入名单.xls")));
     QCOMPARE(m_controls.lines(FormControls::kPoolList), numbered("旧", 4));
-    qInfo("reported: %s", qPrintable(m_messages.shown().constFirst()));
     QCOMPARE(static_cast<int>(m_state.poolCount), 4);
-    QCOMPARE(bytesOf(m_path), garbage);
+    QCOMPARE(bytesOf(m_path), before);
 }
 
 void PoolImportOfficeTest::refusesWhileAnOfficeRuns() {

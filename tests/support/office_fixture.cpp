@@ -24,6 +24,13 @@ void fail(const QString &what) {
     throw std::runtime_error(what.toStdString());
 }
 
+void writeAll(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        fail(QStringLiteral("cannot write ") + path);
+    }
+}
+
 // Runs a headless soffice on the fixture's profile with `arguments` and waits for it to end.
 void runOffice(const QStringList &arguments) {
     QProcess process;
@@ -52,6 +59,55 @@ void convert(const QString &input, const QString &filter, const QString &inFilte
     runOffice(arguments + QStringList{input});
 }
 
+// A Basic macro of the fixture's profile that stores a workbook again, protected by a password: the
+// office encrypts an Office Open XML package only when given the encryption data itself.
+constexpr char kPasswordMacro[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE script:module PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "module.dtd">
+<script:module xmlns:script="http://openoffice.org/2000/script" script:name="Module1" script:language="StarBasic">
+Sub StoreWithPassword(source As String, target As String, filter As String)
+    Dim loadArgs(0) As New com.sun.star.beans.PropertyValue
+    loadArgs(0).Name = &quot;Hidden&quot;
+    loadArgs(0).Value = True
+    doc = StarDesktop.loadComponentFromURL(source, &quot;_blank&quot;, 0, loadArgs())
+    Dim secret(1) As New com.sun.star.beans.NamedValue
+    secret(0).Name = &quot;OOXPassword&quot;
+    secret(0).Value = &quot;lotdraw&quot;
+    secret(1).Name = &quot;CryptoType&quot;
+    secret(1).Value = &quot;Standard&quot;
+    Dim storeArgs(1) As New com.sun.star.beans.PropertyValue
+    storeArgs(0).Name = &quot;FilterName&quot;
+    storeArgs(0).Value = filter
+    storeArgs(1).Name = &quot;Password&quot;
+    storeArgs(1).Value = &quot;lotdraw&quot;
+    If filter = &quot;Calc MS Excel 2007 XML&quot; Then
+        storeArgs(1).Name = &quot;EncryptionData&quot;
+        storeArgs(1).Value = secret()
+    End If
+    doc.storeToURL(target, storeArgs())
+    doc.close(True)
+End Sub
+</script:module>
+)";
+
+// Stores the workbook at `path` again with `filter`, protected by a password. The profile exists:
+// a conversion made the workbook.
+void storeWithPassword(const QString &path, const QString &filter) {
+    writeAll(QUrl(profileUrl()).toLocalFile() + QStringLiteral("/user/basic/Standard/Module1.xba"), kPasswordMacro);
+    const QTemporaryDir work;
+    const QString source = work.filePath(QStringLiteral("plain"));
+    const QString target = work.filePath(QStringLiteral("protected"));
+    if (!QFile::copy(path, source)) {
+        fail(QStringLiteral("cannot copy ") + path);
+    }
+    const auto url = [](const QString &file) { return QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded); };
+    runOffice({QStringLiteral("macro:///Standard.Module1.StoreWithPassword(\"%1\",\"%2\",\"%3\")")
+                   .arg(url(source), url(target), filter)});
+    QFile::remove(path);
+    if (!QFile::copy(target, path)) {
+        fail(QStringLiteral("the office did not store the workbook with a password: ") + path);
+    }
+}
+
 QString readAll(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -77,13 +133,6 @@ std::pair<char, pid_t> stateAndParent(const QString &pid) {
         return {'?', 0};
     }
     return {fields.at(0).at(0), static_cast<pid_t>(fields.at(1).toInt())};
-}
-
-void writeAll(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        fail(QStringLiteral("cannot write ") + path);
-    }
 }
 
 quint32 crc32Of(const QByteArray &bytes) {
@@ -141,6 +190,19 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
                                          {QStringLiteral("ods"), QStringLiteral("ods:calc8")}};
     if (format == QStringLiteral("xlsx at the root")) {
         writeAll(path, rootWorkbookPackage(parseCsv(csvText)));
+        return;
+    }
+    if (format.endsWith(QStringLiteral(" with a password"))) {
+        const QString plain = format.section(u' ', 0, 0);
+        makeWorkbookFromCsv(csvText, path, plain, cells);
+        storeWithPassword(path, filters.value(plain).section(u':', 1));
+        return;
+    }
+    if (format == QStringLiteral("ods cut off")) {
+        // Cut off before its last entry, the manifest, and the zip's directory that follows it.
+        makeWorkbookFromCsv(csvText, path, QStringLiteral("ods"), cells);
+        const QByteArray whole = fileBytes(path);
+        writeAll(path, whole.left(whole.lastIndexOf("PK\x03\x04")));
         return;
     }
     if (!filters.contains(format)) {

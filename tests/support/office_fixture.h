@@ -24,8 +24,10 @@ enum class CsvCells {
 
 // Writes a workbook at `path` whose first sheet holds `csvText` (comma-separated, double quotes
 // around fields that need them, UTF-8). `format` is the content, whatever the name says: "xls"
-// (Excel 97), "xlsx" (Office Open XML) or "ods"; or "xlsx at the root", a package whose parts lie
-// at its root, text cells only, as some generators write it (made without the office).
+// (Excel 97), "xlsx" (Office Open XML) or "ods". Workbooks as other programs leave them: "xlsx with
+// a password", "ods with a password" (the office encrypts them); "ods cut off" (its end, with the
+// zip's directory, is missing: Calc offers to repair it); "xlsx at the root" (a package whose parts
+// lie at its root, text cells only, as some generators write it; made without the office).
 void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format = QStringLiteral("xls"),
                          CsvCells cells = CsvCells::Numbers);
 
