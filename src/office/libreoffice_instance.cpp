@@ -140,6 +140,10 @@ bool loadedWith(const Reference<css::frame::XModel> &model, const rtl::OUString 
     return false;
 }
 
+int wholeSeconds(std::chrono::milliseconds duration) {
+    return static_cast<int>(std::chrono::ceil<std::chrono::seconds>(duration).count());
+}
+
 void closeDocument(const Reference<css::lang::XComponent> &component) {
     const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
     if (closeable.is()) {
@@ -352,6 +356,14 @@ LibreOfficeInstance::LoadResult LibreOfficeInstance::loadWorkbook(const QString 
     } catch (const css::uno::Exception &) {
         // The reason is in what the handler was asked, or in the file.
         component.clear();
+    } catch (const SpreadsheetCancelled &) {
+        throw;
+    } catch (const SpreadsheetError &) {
+        // The office froze on this very file: another try would end the same way.
+        if (m_watchdog->expired()) {
+            throw SpreadsheetError(office_messages::openTimedOut(path, wholeSeconds(m_options.fileTimeout)));
+        }
+        throw;
     }
     if (!component.is() && handler->question() == OfficeQuestion::Password) {
         return {nullptr, false, true};
@@ -764,8 +776,7 @@ void LibreOfficeInstance::handOverToUser(const QString &path) {
             throw SpreadsheetError(office_messages::windowEnded(path));
         case HandOverResult::TimedOut:
             endProcessGroup(group);
-            throw SpreadsheetError(office_messages::windowTimedOut(
-                path, static_cast<int>(std::chrono::ceil<std::chrono::seconds>(m_options.handOverTimeout).count())));
+            throw SpreadsheetError(office_messages::windowTimedOut(path, wholeSeconds(m_options.handOverTimeout)));
         case HandOverResult::Cancelled:
             endProcessGroup(group);
             throw SpreadsheetCancelled();

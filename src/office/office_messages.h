@@ -20,6 +20,15 @@ inline QString notResponding() {
     return QStringLiteral("电子表格程序没有响应，已被强制结束。请再试一次。");
 }
 
+// The office froze while it opened the workbook and was ended: the file itself is the likely cause,
+// so trying again would end the same way.
+inline QString openTimedOut(const QString &path, int seconds) {
+    return QStringLiteral("名单工作簿没能在 %1 秒内打开，电子表格程序没有响应，已被强制结束：%2\n"
+                          "这个文件可能已损坏，请在电子表格程序中检查它，或换用一个完好的名单工作簿。")
+        .arg(seconds)
+        .arg(QDir::toNativeSeparators(path));
+}
+
 inline QString crashed() {
     return QStringLiteral("电子表格程序意外退出。请再试一次。");
 }
