@@ -19,6 +19,7 @@ set(_uno_types
     com.sun.star.connection.NoConnectException
     com.sun.star.connection.XConnector
     com.sun.star.container.XIndexAccess
+    com.sun.star.document.BrokenPackageRequest
     com.sun.star.document.LockedDocumentRequest
     com.sun.star.document.LockedOnSavingRequest
     com.sun.star.document.LockFileCorruptRequest
@@ -47,6 +48,7 @@ set(_uno_types
     com.sun.star.table.XCellRange
     com.sun.star.task.ErrorCodeIOException
     com.sun.star.task.ErrorCodeRequest
+    com.sun.star.task.PasswordRequest
     com.sun.star.task.XInteractionAbort
     com.sun.star.task.XInteractionApprove
     com.sun.star.task.XInteractionHandler

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake git pkg-config
+    build-essential cmake git pkg-config zlib1g-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
     libreoffice-calc libreoffice-dev
     fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai

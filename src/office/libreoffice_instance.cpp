@@ -1,10 +1,10 @@
 #include "office/libreoffice_instance.h"
 
 #include "files/atomic_file.h"
-#include "office/aborting_interaction_handler.h"
 #include "office/call_watchdog.h"
 #include "office/cell_text.h"
 #include "office/office_handover.h"
+#include "office/office_interaction_handler.h"
 #include "office/office_lock_file.h"
 #include "office/office_messages.h"
 #include "office/office_process.h"
@@ -64,6 +64,8 @@ constexpr int kBlockRows = 128;
 const rtl::OUString kExcel97Filter("MS Excel 97");
 const rtl::OUString kOfficeOpenXmlFilter("Calc MS Excel 2007 XML");
 const rtl::OUString kOpenDocumentFilter("calc8");
+// The office's type of an OpenDocument spreadsheet.
+const rtl::OUString kOpenDocumentType("calc8");
 
 css::beans::PropertyValue property(const char *name, const css::uno::Any &value) {
     css::beans::PropertyValue result;
@@ -101,6 +103,8 @@ rtl::OUString filterFor(const QString &path) {
         case WorkbookContent::Excel97:
             return kExcel97Filter;
         case WorkbookContent::OfficeOpenXml:
+        case WorkbookContent::EncryptedOfficeOpenXml:
+            // The office asks for the password of an encrypted package only when told what it holds.
             return kOfficeOpenXmlFilter;
         case WorkbookContent::OpenDocument:
             return kOpenDocumentFilter;
@@ -110,6 +114,34 @@ rtl::OUString filterFor(const QString &path) {
             break;
     }
     throw SpreadsheetError(office_messages::notWorkbook(path));
+}
+
+// What the load is told of the workbook's format. An OpenDocument package goes through the office's
+// own type detection, told which type to expect: like Calc, it then offers to repair a package
+// whose zip is damaged. Every other format gets its filter named, so that nothing else (a text, a
+// web page) is ever taken for it.
+css::beans::PropertyValue formatArgument(const rtl::OUString &filterName) {
+    if (filterName == kOpenDocumentFilter) {
+        return property("TypeName", css::uno::Any(kOpenDocumentType));
+    }
+    return property("FilterName", css::uno::Any(filterName));
+}
+
+// Whether the office loaded the document with `filterName`, or with its template variant, which a
+// repaired package gets.
+bool loadedWith(const Reference<css::frame::XModel> &model, const rtl::OUString &filterName) {
+    const auto arguments = model->getArgs();
+    for (const auto &argument : arguments) {
+        rtl::OUString used;
+        if (argument.Name == "FilterName" && (argument.Value >>= used)) {
+            return used == filterName || used == filterName + "_template";
+        }
+    }
+    return false;
+}
+
+int wholeSeconds(std::chrono::milliseconds duration) {
+    return static_cast<int>(std::chrono::ceil<std::chrono::seconds>(duration).count());
 }
 
 void closeDocument(const Reference<css::lang::XComponent> &component) {
@@ -262,13 +294,32 @@ LibreOfficeInstance::Workbook &LibreOfficeInstance::activeWorkbook() {
     return m_workbooks.back();
 }
 
+LibreOfficeInstance::Workbook &LibreOfficeInstance::readableWorkbook() {
+    Workbook &workbook = activeWorkbook();
+    if (workbook.passwordProtected) {
+        throw SpreadsheetError(office_messages::passwordProtected(workbook.path));
+    }
+    return workbook;
+}
+
 void LibreOfficeInstance::openWorkbook(const QString &path) {
     ensureUsable();
     const QString absolute = QFileInfo(path).absoluteFilePath();
     checkWorkbookFile(path, absolute);
     const rtl::OUString filterName = filterFor(absolute);
     takeBackStaleLock(absolute);
-    attachWorkbook(absolute, false, filterName, loadWorkbook(absolute, filterName));
+    const LoadResult loaded = loadWorkbook(absolute, filterName);
+    if (loaded.passwordProtected) {
+        Workbook closed;
+        closed.path = absolute;
+        closed.filterName = filterName;
+        closed.passwordProtected = true;
+        m_block = {};
+        m_workbooks.push_back(std::move(closed));
+        return;
+    }
+    attachWorkbook(absolute, false, filterName, loaded.component);
+    m_workbooks.back().incomplete = loaded.incomplete;
 }
 
 void LibreOfficeInstance::takeBackStaleLock(const QString &path) {
@@ -285,14 +336,15 @@ void LibreOfficeInstance::takeBackStaleLock(const QString &path) {
     QFile::remove(lockPath);
 }
 
-Reference<css::lang::XComponent> LibreOfficeInstance::loadWorkbook(const QString &path,
-                                                                   const rtl::OUString &filterName) {
-    const rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
+LibreOfficeInstance::LoadResult LibreOfficeInstance::loadWorkbook(const QString &path,
+                                                                  const rtl::OUString &filterName) {
+    const rtl::Reference<OfficeInteractionHandler> handler(
+        new OfficeInteractionHandler(OfficeInteractionHandler::Stage::Load));
     const auto arguments = properties({
         property("Hidden", css::uno::Any(true)),
         property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
         property("UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE)),
-        property("FilterName", css::uno::Any(filterName)),
+        formatArgument(filterName),
         property("InteractionHandler", css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))),
     });
     m_touchedFiles.append(path);
@@ -304,11 +356,22 @@ Reference<css::lang::XComponent> LibreOfficeInstance::loadWorkbook(const QString
     } catch (const css::uno::Exception &) {
         // The reason is in what the handler was asked, or in the file.
         component.clear();
+    } catch (const SpreadsheetCancelled &) {
+        throw;
+    } catch (const SpreadsheetError &) {
+        // The office froze on this very file: another try would end the same way.
+        if (m_watchdog->expired()) {
+            throw SpreadsheetError(office_messages::openTimedOut(path, wholeSeconds(m_options.fileTimeout)));
+        }
+        throw;
+    }
+    if (!component.is() && handler->question() == OfficeQuestion::Password) {
+        return {nullptr, false, true};
     }
     if (!component.is()) {
         failLoad(path, static_cast<int>(handler->question()));
     }
-    return component;
+    return {component, handler->wentOnAfterQuestion(), false};
 }
 
 // A lock is abandoned when this login's own office wrote it on this machine and no office of
@@ -334,6 +397,8 @@ void LibreOfficeInstance::failLoad(const QString &path, int question) {
             throw SpreadsheetError(office_messages::lockedOrOpen(path));
         case OfficeQuestion::AccessDenied:
             throw SpreadsheetError(office_messages::accessDenied(path));
+        case OfficeQuestion::Password:
+            throw SpreadsheetError(office_messages::passwordProtected(path));
         case OfficeQuestion::None:
         case OfficeQuestion::Other:
             break;
@@ -383,6 +448,10 @@ QString LibreOfficeInstance::inspectDocument(Workbook &workbook, const Reference
     if (!storable.is() || !view.is()) {
         return office_messages::notWorkbook(workbook.path);
     }
+    // Type detection may have settled on another format than the content check found.
+    if (!workbook.isNew && !loadedWith(workbook.model, workbook.filterName)) {
+        return office_messages::damaged(workbook.path);
+    }
     if (storable->isReadonly() && isLockedByAnother(workbook.path)) {
         // Another office took the workbook between our look at its lock and the load.
         return office_messages::lockedOrOpen(workbook.path);
@@ -425,7 +494,7 @@ void LibreOfficeInstance::checkCell(int row, int column) const {
 }
 
 QString LibreOfficeInstance::cell(int row, int column) {
-    Workbook &workbook = activeWorkbook();
+    Workbook &workbook = readableWorkbook();
     checkCell(row, column);
     const bool cached = m_block.column == column && row >= m_block.firstRow &&
                         row < m_block.firstRow + static_cast<int>(m_block.values.size());
@@ -531,7 +600,7 @@ QString LibreOfficeInstance::numberCellText(Workbook &workbook, const Reference<
 }
 
 void LibreOfficeInstance::setCell(int row, int column, const QString &text) {
-    Workbook &workbook = activeWorkbook();
+    Workbook &workbook = readableWorkbook();
     checkCell(row, column);
     m_block = {};
     try {
@@ -547,7 +616,7 @@ void LibreOfficeInstance::setCell(int row, int column, const QString &text) {
 }
 
 void LibreOfficeInstance::saveActiveWorkbook() {
-    Workbook &workbook = activeWorkbook();
+    Workbook &workbook = readableWorkbook();
     const QString target = workbook.isNew ? workbook.path : resolvedTarget(workbook.path);
     checkSavable(workbook, target);
     const QString temporary = temporarySibling(target);
@@ -569,6 +638,9 @@ void LibreOfficeInstance::saveActiveWorkbook() {
 void LibreOfficeInstance::checkSavable(const Workbook &workbook, const QString &target) const {
     // Refused before anything is written: the save replaces the file through a new one in its
     // folder, so both have to be writable; a write-protected file is also the user's wish.
+    if (workbook.incomplete) {
+        throw SpreadsheetError(office_messages::incompletelyLoaded(target));
+    }
     if (!workbook.isNew && (workbook.readOnly || !canReplaceFile(target))) {
         throw SpreadsheetError(office_messages::notWritable(target));
     }
@@ -578,7 +650,8 @@ void LibreOfficeInstance::checkSavable(const Workbook &workbook, const QString &
 }
 
 void LibreOfficeInstance::storeToTemporary(const Workbook &workbook, const QString &temporary, const QString &target) {
-    const rtl::Reference<AbortingInteractionHandler> handler(new AbortingInteractionHandler);
+    const rtl::Reference<OfficeInteractionHandler> handler(
+        new OfficeInteractionHandler(OfficeInteractionHandler::Stage::Store));
     const auto arguments = properties({
         property("FilterName", css::uno::Any(workbook.filterName)),
         property("Overwrite", css::uno::Any(true)),
@@ -677,6 +750,9 @@ bool LibreOfficeInstance::hasUnsavedChanges(const Workbook &workbook) {
     if (workbook.isNew) {
         return true;
     }
+    if (workbook.passwordProtected) {
+        return false;
+    }
     try {
         return callOffice(m_options.callTimeout, [&] {
             const Reference<css::util::XModifiable> modifiable(workbook.model, UNO_QUERY_THROW);
@@ -701,8 +777,7 @@ void LibreOfficeInstance::handOverToUser(const QString &path) {
             throw SpreadsheetError(office_messages::windowEnded(path));
         case HandOverResult::TimedOut:
             endProcessGroup(group);
-            throw SpreadsheetError(office_messages::windowTimedOut(
-                path, static_cast<int>(std::chrono::ceil<std::chrono::seconds>(m_options.handOverTimeout).count())));
+            throw SpreadsheetError(office_messages::windowTimedOut(path, wholeSeconds(m_options.handOverTimeout)));
         case HandOverResult::Cancelled:
             endProcessGroup(group);
             throw SpreadsheetCancelled();

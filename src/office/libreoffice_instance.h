@@ -43,11 +43,13 @@ public:
     LibreOfficeInstance(LibreOfficeInstance &&) = delete;
     LibreOfficeInstance &operator=(LibreOfficeInstance &&) = delete;
 
+    // A workbook protected by a password opens as a closed book: its cells and its save refuse
+    // with a message saying so, while setVisible still hands it to the user's window.
     void openWorkbook(const QString &path) override;
     [[nodiscard]] QString cell(int row, int column) override;
     void setCell(int row, int column, const QString &text) override;
     // Stores into a temporary file beside the workbook and renames it over the workbook, so that a
-    // failure leaves the old workbook whole.
+    // failure leaves the old workbook whole. Refuses a workbook that was read only in part.
     void saveActiveWorkbook() override;
     // Only remembered; the office ends in closeWorkbooks(), which still has to talk to it.
     void quit() override;
@@ -77,6 +79,19 @@ private:
         css::uno::Reference<css::frame::XModel> model;
         css::uno::Reference<css::sheet::XSpreadsheet> sheet;
         css::uno::Reference<css::util::XNumberFormats> formats;
+        // The load went on only after a warning that not all of the data could be loaded, or after
+        // a repair: what was read may be less than the file holds, so it is never saved back.
+        bool incomplete = false;
+        // The office asked for a password: nothing of it is loaded, every cell and the save refuse,
+        // and only the hand-over to the user's window (whose office asks for the password) works.
+        bool passwordProtected = false;
+    };
+
+    // What loading a workbook gave.
+    struct LoadResult {
+        css::uno::Reference<css::lang::XComponent> component;
+        bool incomplete = false;
+        bool passwordProtected = false;
     };
 
     // A block of one column's values, read in one call; text cells are answered from it.
@@ -96,6 +111,8 @@ private:
     [[noreturn]] void failDead();
     void ensureUsable() const;
     Workbook &activeWorkbook();
+    // The active workbook, refused when a password keeps it closed.
+    Workbook &readableWorkbook();
     void checkCell(int row, int column) const;
     [[nodiscard]] QString readCellSlowly(Workbook &workbook, int row, int column);
     [[nodiscard]] QString numberCellText(Workbook &workbook, const css::uno::Reference<css::uno::XInterface> &cell,
@@ -103,8 +120,7 @@ private:
     // Takes back the lock file of one of our own killed instances or of a crashed office of this
     // login; refuses a workbook that another office holds.
     void takeBackStaleLock(const QString &path);
-    [[nodiscard]] css::uno::Reference<css::lang::XComponent> loadWorkbook(const QString &path,
-                                                                          const rtl::OUString &filterName);
+    [[nodiscard]] LoadResult loadWorkbook(const QString &path, const rtl::OUString &filterName);
     void attachWorkbook(const QString &path, bool isNew, const rtl::OUString &filterName,
                         const css::uno::Reference<css::lang::XComponent> &component);
     // Fills in the workbook from the loaded document; the refusal when it is none we can work with.

@@ -20,6 +20,15 @@ inline QString notResponding() {
     return QStringLiteral("电子表格程序没有响应，已被强制结束。请再试一次。");
 }
 
+// The office froze while it opened the workbook and was ended: the file itself is the likely cause,
+// so trying again would end the same way.
+inline QString openTimedOut(const QString &path, int seconds) {
+    return QStringLiteral("名单工作簿没能在 %1 秒内打开，电子表格程序没有响应，已被强制结束：%2\n"
+                          "这个文件可能已损坏，请在电子表格程序中检查它，或换用一个完好的名单工作簿。")
+        .arg(seconds)
+        .arg(QDir::toNativeSeparators(path));
+}
+
 inline QString crashed() {
     return QStringLiteral("电子表格程序意外退出。请再试一次。");
 }
@@ -49,6 +58,20 @@ inline QString accessDenied(const QString &path) {
 
 inline QString damaged(const QString &path) {
     return QStringLiteral("名单工作簿已损坏，无法读取：%1").arg(QDir::toNativeSeparators(path));
+}
+
+inline QString passwordProtected(const QString &path) {
+    return QStringLiteral(
+               "名单工作簿受密码保护，无法读取：%1\n请先在电子表格程序中打开它，去掉密码后保存，再导入或导出。")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+// The office read the workbook only after a repair or with a warning that not all of it could be
+// loaded: saving would write back less than the file holds.
+inline QString incompletelyLoaded(const QString &path) {
+    return QStringLiteral("名单工作簿需要修复才能打开，或有部分内容未能读入；保存会使内容丢失，因此没有写入：%1\n"
+                          "请先在电子表格程序中打开这个工作簿并重新保存，再导出。")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 inline QString notWorkbook(const QString &path) {

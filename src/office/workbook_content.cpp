@@ -1,7 +1,13 @@
 #include "office/workbook_content.h"
 
+#include "office/compound_file.h"
+#include "office/little_endian.h"
+#include "office/zip_archive.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <optional>
 
@@ -11,26 +17,26 @@ namespace {
 
 // The start of a file, enough for every signature looked at and the first entry of a zip.
 constexpr qint64 kHeadSize = 4096;
-
-// The zip records that are read, with the sizes of their fixed parts.
 constexpr quint32 kLocalHeaderSignature = 0x04034b50;
-constexpr quint32 kCentralHeaderSignature = 0x02014b50;
-constexpr quint32 kEndRecordSignature = 0x06054b50;
 constexpr qint64 kLocalHeaderSize = 30;
-constexpr qint64 kCentralHeaderSize = 46;
-constexpr qint64 kEndRecordSize = 22;
-constexpr qint64 kMaxZipCommentSize = 0xffff;
-// A workbook lists a few dozen parts; a directory larger than this is not read.
-constexpr qint64 kMaxDirectorySize = 1024 * 1024;
+// The content types and the relationships of a workbook package take a few kilobytes; parts
+// larger than this are not read.
+constexpr qint64 kMaxPackagePartSize = 4 * 1024 * 1024;
 
-// Callers check that the bytes are there.
-quint16 littleEndian16(const QByteArray &bytes, qint64 at) {
-    return static_cast<quint16>(static_cast<quint8>(bytes.at(at)) | static_cast<quint8>(bytes.at(at + 1)) << 8);
-}
+// The relationship from a package to its main part, in the transitional and the strict form.
+constexpr QLatin1StringView kMainDocumentRelationships[] = {
+    QLatin1StringView("http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument"),
+    QLatin1StringView("http://purl.oclc.org/ooxml/officeDocument/relationships/officeDocument"),
+};
 
-quint32 littleEndian32(const QByteArray &bytes, qint64 at) {
-    return static_cast<quint32>(littleEndian16(bytes, at)) | static_cast<quint32>(littleEndian16(bytes, at + 2)) << 16;
-}
+// The content types of the main part of a spreadsheet package: workbook and template, with and
+// without macros.
+constexpr QLatin1StringView kWorkbookContentTypes[] = {
+    QLatin1StringView("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"),
+    QLatin1StringView("application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml"),
+    QLatin1StringView("application/vnd.ms-excel.sheet.macroEnabled.main+xml"),
+    QLatin1StringView("application/vnd.ms-excel.template.macroEnabled.main+xml"),
+};
 
 // An OpenDocument package begins with an entry "mimetype", stored uncompressed, whose content is
 // the package's media type, so the first local header tells the kind without reading further.
@@ -48,89 +54,121 @@ bool isOpenDocumentSpreadsheet(const QByteArray &head) {
            QByteArrayView(head).sliced(data, mediaType.size()) == mediaType;
 }
 
-// Where a zip's central directory lies, as its end record says.
-struct DirectoryPlace {
-    qint64 offset = 0;
-    qint64 size = 0;
-    int entries = 0;
-};
-
-// Finds the end record, which comes last, followed only by a comment of at most 64 KiB. Nothing
-// when there is none, or when what it says cannot be so.
-std::optional<DirectoryPlace> findCentralDirectory(QFile &file) {
-    const qint64 fileSize = file.size();
-    const qint64 tailSize = std::min(fileSize, kEndRecordSize + kMaxZipCommentSize);
-    if (tailSize < kEndRecordSize || !file.seek(fileSize - tailSize)) {
-        return std::nullopt;
-    }
-    const QByteArray tail = file.read(tailSize);
-    if (tail.size() != tailSize) {
-        return std::nullopt;
-    }
-    qint64 end = tail.size() - kEndRecordSize;
-    while (end >= 0 && littleEndian32(tail, end) != kEndRecordSignature) {
-        --end;
-    }
-    if (end < 0) {
-        return std::nullopt;
-    }
-    const qint64 endInFile = fileSize - tailSize + end;
-    const quint16 disk = littleEndian16(tail, end + 4);
-    const quint16 directoryDisk = littleEndian16(tail, end + 6);
-    const quint16 entriesOnDisk = littleEndian16(tail, end + 8);
-    const DirectoryPlace place{littleEndian32(tail, end + 16), littleEndian32(tail, end + 12),
-                               littleEndian16(tail, end + 10)};
-    // Split archives and Zip64 (whose markers break these checks) are not workbooks we read.
-    if (disk != 0 || directoryDisk != 0 || entriesOnDisk != place.entries || place.size > kMaxDirectorySize ||
-        place.offset > endInFile || place.size > endInFile - place.offset) {
-        return std::nullopt;
-    }
-    return place;
+// An Office Open XML package encrypted with a password is a compound file holding the encryption
+// parameters and the encrypted zip.
+bool holdsEncryptedPackage(QFile &file) {
+    const std::optional<QStringList> names = compoundFileEntryNames(file);
+    return names && names->contains(QStringLiteral("EncryptionInfo")) &&
+           names->contains(QStringLiteral("EncryptedPackage"));
 }
 
-// The names of the entries the central directory lists; nothing when it cannot be read whole.
-// Local headers are no help here, as writers may leave their sizes empty.
-std::optional<QList<QByteArray>> zipEntryNames(QFile &file) {
-    const std::optional<DirectoryPlace> place = findCentralDirectory(file);
-    if (!place || !file.seek(place->offset)) {
-        return std::nullopt;
-    }
-    const QByteArray directory = file.read(place->size);
-    if (directory.size() != place->size) {
-        return std::nullopt;
-    }
-    QList<QByteArray> names;
-    qint64 at = 0;
-    for (int entry = 0; entry < place->entries; ++entry) {
-        if (at + kCentralHeaderSize > directory.size() || littleEndian32(directory, at) != kCentralHeaderSignature) {
-            return std::nullopt;
-        }
-        const qint64 nameLength = littleEndian16(directory, at + 28);
-        const qint64 next = at + kCentralHeaderSize + nameLength + littleEndian16(directory, at + 30) +
-                            littleEndian16(directory, at + 32);
-        if (next > directory.size()) {
-            return std::nullopt;
-        }
-        names.append(directory.mid(at + kCentralHeaderSize, nameLength));
-        at = next;
-    }
-    return names;
+// The zip entry of a part, by its name without the leading slash; part names compare without
+// regard to case.
+const ZipEntry *findPart(const QList<ZipEntry> &entries, const QString &partName) {
+    const auto found = std::find_if(entries.begin(), entries.end(), [&partName](const ZipEntry &entry) {
+        return QString::fromUtf8(entry.name).compare(partName, Qt::CaseInsensitive) == 0;
+    });
+    return found == entries.end() ? nullptr : &*found;
 }
 
-// Whether the zip lists the two parts every Office Open XML workbook has. Nothing when its
-// directory cannot be found or read: a cut-off or damaged zip.
-std::optional<bool> holdsOfficeOpenXmlParts(QFile &file) {
-    const std::optional<QList<QByteArray>> names = zipEntryNames(file);
-    if (!names) {
+// A part name as written in the package (absolute, or relative to the package's root) without
+// its leading slash.
+QString partNameOf(const QString &reference) {
+    return QUrl(QStringLiteral("package:///")).resolved(QUrl(reference)).path().mid(1);
+}
+
+// The main part the package's relationships name: the empty text when they name none, nothing
+// when they cannot be read.
+std::optional<QString> mainPartName(const QByteArray &relationships) {
+    QXmlStreamReader xml(relationships);
+    QString target;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"Relationship" || !target.isEmpty()) {
+            continue;
+        }
+        const QXmlStreamAttributes attributes = xml.attributes();
+        const auto type = attributes.value(QLatin1StringView("Type"));
+        if (std::find(std::begin(kMainDocumentRelationships), std::end(kMainDocumentRelationships), type) !=
+                std::end(kMainDocumentRelationships) &&
+            attributes.value(QLatin1StringView("TargetMode")) != u"External") {
+            target = attributes.value(QLatin1StringView("Target")).toString();
+        }
+    }
+    if (xml.hasError()) {
         return std::nullopt;
     }
-    // Part names of a package compare without regard to case.
-    const auto lists = [&names](QByteArrayView wanted) {
-        return std::any_of(names->begin(), names->end(), [wanted](const QByteArray &name) {
-            return QByteArrayView(name).compare(wanted, Qt::CaseInsensitive) == 0;
-        });
-    };
-    return lists("[Content_Types].xml") && lists("xl/workbook.xml");
+    return target.isEmpty() ? QString() : partNameOf(target);
+}
+
+// The content type the package gives `partName`: its own, or else the one of its extension. The
+// empty text when it has none, nothing when the content types cannot be read.
+std::optional<QString> contentTypeOf(const QByteArray &contentTypes, const QString &partName) {
+    const QString extension = partName.section(u'/', -1).section(u'.', -1);
+    QXmlStreamReader xml(contentTypes);
+    QString byPart;
+    QString byExtension;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) {
+            continue;
+        }
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (xml.name() == u"Override" && partNameOf(attributes.value(QLatin1StringView("PartName")).toString())
+                                                 .compare(partName, Qt::CaseInsensitive) == 0) {
+            byPart = attributes.value(QLatin1StringView("ContentType")).toString();
+        } else if (xml.name() == u"Default" &&
+                   attributes.value(QLatin1StringView("Extension")).compare(extension, Qt::CaseInsensitive) == 0) {
+            byExtension = attributes.value(QLatin1StringView("ContentType")).toString();
+        }
+    }
+    if (xml.hasError()) {
+        return std::nullopt;
+    }
+    return byPart.isEmpty() ? byExtension : byPart;
+}
+
+bool isWorkbookContentType(const QString &contentType) {
+    return std::any_of(
+        std::begin(kWorkbookContentTypes), std::end(kWorkbookContentTypes),
+        [&contentType](QLatin1StringView type) { return contentType.compare(type, Qt::CaseInsensitive) == 0; });
+}
+
+// An Office Open XML package is told by its relationships, which name its main part, and by its
+// content types, which say what that part is; the part may lie anywhere in the zip.
+WorkbookContent packageContent(QFile &file, const QList<ZipEntry> &entries) {
+    const ZipEntry *typesEntry = findPart(entries, QStringLiteral("[Content_Types].xml"));
+    const ZipEntry *relationshipsEntry = findPart(entries, QStringLiteral("_rels/.rels"));
+    if (typesEntry == nullptr || relationshipsEntry == nullptr) {
+        return WorkbookContent::Other;
+    }
+    const std::optional<QByteArray> types = readZipEntry(file, *typesEntry, kMaxPackagePartSize);
+    const std::optional<QByteArray> relationships = readZipEntry(file, *relationshipsEntry, kMaxPackagePartSize);
+    const std::optional<QString> mainPart = relationships ? mainPartName(*relationships) : std::nullopt;
+    if (!types || !mainPart) {
+        return WorkbookContent::Damaged;
+    }
+    if (mainPart->isEmpty()) {
+        return WorkbookContent::Other;
+    }
+    const std::optional<QString> contentType = contentTypeOf(*types, *mainPart);
+    if (!contentType) {
+        return WorkbookContent::Damaged;
+    }
+    if (!isWorkbookContentType(*contentType)) {
+        return WorkbookContent::Other;
+    }
+    return findPart(entries, *mainPart) != nullptr ? WorkbookContent::OfficeOpenXml : WorkbookContent::Damaged;
+}
+
+WorkbookContent compoundFileContent(QFile &file) {
+    return holdsEncryptedPackage(file) ? WorkbookContent::EncryptedOfficeOpenXml : WorkbookContent::Excel97;
+}
+
+WorkbookContent zipContent(QFile &file, const QByteArray &head) {
+    if (isOpenDocumentSpreadsheet(head)) {
+        return WorkbookContent::OpenDocument;
+    }
+    const std::optional<QList<ZipEntry>> entries = readZipDirectory(file);
+    return entries ? packageContent(file, *entries) : WorkbookContent::Damaged;
 }
 
 } // namespace
@@ -147,7 +185,7 @@ WorkbookContent workbookContent(const QString &path) {
     const QByteArray head = file.read(kHeadSize);
     static const QByteArray compoundFile = QByteArray::fromHex("d0cf11e0a1b11ae1");
     if (head.startsWith(compoundFile)) {
-        return WorkbookContent::Excel97;
+        return compoundFileContent(file);
     }
     // A BIFF beginning-of-file record: 0x0009, 0x0209, 0x0409 or 0x0809, little-endian.
     if (head.size() >= 2 && head.at(0) == '\x09' &&
@@ -157,14 +195,7 @@ WorkbookContent workbookContent(const QString &path) {
     if (head.size() < kLocalHeaderSize || littleEndian32(head, 0) != kLocalHeaderSignature) {
         return WorkbookContent::Other;
     }
-    if (isOpenDocumentSpreadsheet(head)) {
-        return WorkbookContent::OpenDocument;
-    }
-    const std::optional<bool> parts = holdsOfficeOpenXmlParts(file);
-    if (!parts) {
-        return WorkbookContent::Damaged;
-    }
-    return *parts ? WorkbookContent::OfficeOpenXml : WorkbookContent::Other;
+    return zipContent(file, head);
 }
 
 } // namespace lotdraw

@@ -104,6 +104,11 @@ void PoolImportOfficeTest::importsColumnA_data() {
     QTest::newRow("xlsx content") << workbookCsv(numbered("名", 12) + QStringList{"", "后面"}) << numbered("名", 12)
                                   << "xlsx";
     QTest::newRow("ods content") << workbookCsv({"甲", "  ", "42", "", "丁"}) << QStringList{"甲", "  ", "42"} << "ods";
+    QTest::newRow("xlsx content with its workbook part at the root")
+        << workbookCsv(numbered("名", 20) + QStringList{"", "后面"}) << numbered("名", 20) << "xlsx at the root";
+    // Calc offers to repair it and then reads it whole.
+    QTest::newRow("ods content cut off before its directory")
+        << workbookCsv(numbered("名", 30)) << numbered("名", 30) << "ods cut off";
 }
 
 void PoolImportOfficeTest::importsColumnA() {
@@ -134,6 +139,11 @@ void PoolImportOfficeTest::failureKeepsThePool_data() {
                                                << "不是电子表格工作簿";
     QTest::newRow("a folder named 导入名单.xls") << "folder"
                                                  << "不是电子表格工作簿";
+    // Not damaged: the operator has to take the password off in the spreadsheet application.
+    QTest::newRow("xlsx with a password") << "xlsx with a password"
+                                          << "受密码保护";
+    QTest::newRow("ods with a password") << "ods with a password"
+                                         << "受密码保护";
 }
 
 void PoolImportOfficeTest::failureKeepsThePool() {
@@ -150,7 +160,12 @@ void PoolImportOfficeTest::failureKeepsThePool() {
         QCOMPARE(::mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
     } else if (kind == QStringLiteral("folder")) {
         QVERIFY(QDir().mkpath(m_path));
+    } else if (kind != QStringLiteral("missing")) {
+        makeWorkbookFromCsv(workbookCsv(numbered("名", 5)), m_path, kind);
     }
+    // Read only a plain file: a FIFO would block the read.
+    const bool plainFile = kind == QStringLiteral("damaged") || kind.contains(QStringLiteral("password"));
+    const QByteArray before = plainFile ? fileBytes(m_path) : QByteArray();
 
     m_commands->importPool();
 
@@ -163,8 +178,8 @@ void PoolImportOfficeTest::failureKeepsThePool() {
     // The new series began before the workbook was read, as after every press of "确定".
     QCOMPARE(m_controls.lines(2), QStringList{});
     QCOMPARE(static_cast<int>(m_state.drawNumber), 0);
-    if (kind == QStringLiteral("damaged")) {
-        QCOMPARE(fileBytes(m_path), garbage);
+    if (plainFile) {
+        QCOMPARE(fileBytes(m_path), before);
     }
     QCOMPARE(QFileInfo::exists(m_path), kind != QStringLiteral("missing"));
 }

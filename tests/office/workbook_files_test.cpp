@@ -12,6 +12,7 @@
 using namespace lotdraw;
 using lotdraw::testing::fileBytes;
 using lotdraw::testing::writeFile;
+using lotdraw::testing::zipOf;
 
 namespace {
 
@@ -22,24 +23,45 @@ QByteArray patched(QByteArray bytes, qsizetype at, int value) {
     return bytes;
 }
 
-// A zip of stored (uncompressed) entries: local headers, then the central directory and its end
-// record, as any zip writer lays them out.
-QByteArray zipOf(const QList<std::pair<QByteArray, QByteArray>> &entries) {
-    const auto u16 = [](qsizetype value) { return QByteArray(1, char(value & 0xff)) + char((value >> 8) & 0xff); };
-    const auto u32 = [&u16](qsizetype value) { return u16(value & 0xffff) + u16((value >> 16) & 0xffff); };
-    QByteArray zip;
-    QByteArray directory;
-    for (const auto &[name, data] : entries) {
-        const QByteArray sizes = u32(0) + u32(data.size()) + u32(data.size()); // no checksum needed here
-        directory += QByteArray("PK\x01\x02", 4) + u16(20) + u16(20) + u16(0) + u16(0) + u32(0) + sizes +
-                     u16(name.size()) + u16(0) + u16(0) + u16(0) + u16(0) + u32(0) + u32(zip.size()) + name;
-        zip += QByteArray("PK\x03\x04", 4) + u16(20) + u16(0) + u16(0) + u32(0) + sizes + u16(name.size()) + u16(0) +
-               name + data;
+using Entries = QList<std::pair<QByteArray, QByteArray>>;
+
+const QByteArray kWorkbookType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+
+// A package whose relationship names `mainPart` as its main part, typed `contentType`.
+Entries package(const QByteArray &mainPart, const QByteArray &contentType) {
+    return Entries{{"[Content_Types].xml",
+                    "<Types><Override PartName=\"/" + mainPart + "\" ContentType=\"" + contentType + "\"/></Types>"},
+                   {"_rels/.rels", "<Relationships><Relationship Id=\"r\" Target=\"" + mainPart +
+                                       "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                                       "officeDocument\"/></Relationships>"},
+                   {mainPart, "<workbook/>"}};
+}
+
+// A compound file of 512-byte sectors: the header, one sector of the allocation table, and one
+// directory sector listing the root and `streams`.
+QByteArray compoundFile(const QStringList &streams) {
+    QByteArray file(3 * 512, '\0');
+    const auto put = [&file](qsizetype at, quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            file[at + i] = char((value >> (8 * i)) & 0xff);
+        }
+    };
+    file.replace(0, 8, QByteArray::fromHex("d0cf11e0a1b11ae1"));
+    put(0x1c, 0xfffe, 2);
+    put(0x1e, 9, 2);
+    put(0x30, 1, 4);
+    put(512, 0xfffffffd, 4);
+    put(516, 0xfffffffe, 4);
+    const QStringList names = QStringList{QStringLiteral("Root Entry")} + streams;
+    for (qsizetype entry = 0; entry < names.size(); ++entry) {
+        const qsizetype at = 1024 + entry * 128;
+        for (qsizetype unit = 0; unit < names.at(entry).size(); ++unit) {
+            put(at + 2 * unit, names.at(entry).at(unit).unicode(), 2);
+        }
+        put(at + 0x40, 2 * (names.at(entry).size() + 1), 2);
+        put(at + 0x42, entry == 0 ? 5 : 2, 1);
     }
-    const qsizetype directoryOffset = zip.size();
-    zip += directory + QByteArray("PK\x05\x06", 4) + u16(0) + u16(0) + u16(entries.size()) + u16(entries.size()) +
-           u32(directory.size()) + u32(directoryOffset) + u16(0);
-    return zip;
+    return file;
 }
 
 } // namespace
@@ -161,9 +183,7 @@ void WorkbookFilesTest::lockOfThisLogin() {
 }
 
 void WorkbookFilesTest::workbookContent_data() {
-    using Entries = QList<std::pair<QByteArray, QByteArray>>;
-    const Entries xlsx{
-        {"[Content_Types].xml", "<Types/>"}, {"_rels/.rels", "<Relationships/>"}, {"xl/workbook.xml", "<workbook/>"}};
+    const Entries xlsx = package("xl/workbook.xml", kWorkbookType);
     const Entries ods{{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", "<x/>"}};
     const QByteArray plain = zipOf(xlsx);
     const QByteArray commented = patched(plain, plain.size() - 2, 7) + "comment";
@@ -175,6 +195,9 @@ void WorkbookFilesTest::workbookContent_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<WorkbookContent>("content");
     QTest::newRow("compound file") << QByteArray::fromHex("d0cf11e0a1b11ae1000000") << WorkbookContent::Excel97;
+    QTest::newRow("compound file of a workbook") << compoundFile({"Workbook"}) << WorkbookContent::Excel97;
+    QTest::newRow("encrypted package") << compoundFile({"EncryptionInfo", "EncryptedPackage"})
+                                       << WorkbookContent::EncryptedOfficeOpenXml;
     QTest::newRow("biff5 stream") << QByteArray::fromHex("0908100000050500") << WorkbookContent::Excel97;
     QTest::newRow("xlsx parts") << zipOf(xlsx) << WorkbookContent::OfficeOpenXml;
     QTest::newRow("xlsx with a zip comment") << commented << WorkbookContent::OfficeOpenXml;
@@ -185,6 +208,16 @@ void WorkbookFilesTest::workbookContent_data() {
         << zipOf({{"content.xml", "<x/>"}, ods.first()}) << WorkbookContent::Other;
     QTest::newRow("word document") << zipOf({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w/>"}})
                                    << WorkbookContent::Other;
+    QTest::newRow("workbook part at the root")
+        << zipOf(package("workbook.xml", kWorkbookType)) << WorkbookContent::OfficeOpenXml;
+    QTest::newRow("main part a text document")
+        << zipOf(package("word/document.xml",
+                         "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"))
+        << WorkbookContent::Other;
+    QTest::newRow("main part missing") << zipOf(package("xl/workbook.xml", kWorkbookType).first(2))
+                                       << WorkbookContent::Damaged;
+    QTest::newRow("relationships not XML")
+        << zipOf({xlsx.at(0), {"_rels/.rels", "<Relationships"}, xlsx.at(2)}) << WorkbookContent::Damaged;
     QTest::newRow("xlsx cut off") << zipOf(xlsx).chopped(30) << WorkbookContent::Damaged;
     QTest::newRow("ods cut off in its first entry") << zipOf(ods).left(36) << WorkbookContent::Damaged;
     QTest::newRow("directory past the end") << patched(plain, end + 18, 0x7f00) << WorkbookContent::Damaged;

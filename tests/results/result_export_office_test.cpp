@@ -103,7 +103,8 @@ private slots:
     void cleanup();
     void writesTheListIntoItsColumn_data();
     void writesTheListIntoItsColumn();
-    void missingWorkbookIsReported();
+    void refusedWorkbookIsLeftAlone_data();
+    void refusedWorkbookIsLeftAlone();
     void readOnlyFolderImportsButRefusesTheExport();
     void officeKilledDuringTheSaveLeavesAWholeWorkbook_data();
     void officeKilledDuringTheSaveLeavesAWholeWorkbook();
@@ -159,6 +160,8 @@ void ResultExportOfficeTest::writesTheListIntoItsColumn_data() {
     // The workbook keeps the format its content had, under its old name.
     QTest::newRow("xlsx content stays xlsx") << 1 << numbered("新", 9) << numbered("新", 9) << "xlsx";
     QTest::newRow("ods content stays ods") << 1 << numbered("新", 9) << numbered("新", 9) << "ods";
+    QTest::newRow("xlsx with its workbook part at the root stays xlsx")
+        << 2 << numbered("新", 9) << numbered("新", 9) << "xlsx at the root";
 }
 
 void ResultExportOfficeTest::writesTheListIntoItsColumn() {
@@ -177,7 +180,7 @@ void ResultExportOfficeTest::writesTheListIntoItsColumn() {
 
     QCOMPARE(m_messages.shown(), QStringList{});
     QVERIFY(m_controls.isExportNoticeVisible());
-    QCOMPARE(workbookFormatOf(m_path), format);
+    QCOMPARE(workbookFormatOf(m_path), format.section(u' ', 0, 0));
     const QList<QStringList> after = readWorkbookCsv(m_path);
     QCOMPARE(columnAt(after, column, 3, 102), padded(expected, 100));
     // Nothing outside rows 3..102 of the column changed.
@@ -195,18 +198,40 @@ void ResultExportOfficeTest::writesTheListIntoItsColumn() {
     QVERIFY(!m_controls.isExportNoticeVisible());
 }
 
-void ResultExportOfficeTest::missingWorkbookIsReported() {
-    QVERIFY(QFile::remove(m_path));
+void ResultExportOfficeTest::refusedWorkbookIsLeftAlone_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << "missing"
+                             << "找不到名单工作簿";
+    QTest::newRow("xlsx with a password") << "xlsx with a password"
+                                          << "受密码保护";
+    QTest::newRow("ods with a password") << "ods with a password"
+                                         << "受密码保护";
+    // Read after a repair: saving would write back less than the file holds.
+    QTest::newRow("ods cut off") << "ods cut off"
+                                 << "重新保存";
+}
+
+void ResultExportOfficeTest::refusedWorkbookIsLeftAlone() {
+    QFETCH(QString, format);
+    QFETCH(QString, message);
+    if (format == QStringLiteral("missing")) {
+        QVERIFY(QFile::remove(m_path));
+    } else {
+        makeWorkbookFromCsv(startingCsv(), m_path, format);
+    }
+    const QByteArray before = fileBytes(m_path);
     fillList(1, numbered("新", 2));
     m_controls.setExportNoticeVisible(true);
 
     m_export->exportList(1);
 
     QCOMPARE(m_messages.shown().size(), 1);
-    const QString message = m_messages.shown().constFirst();
-    QVERIFY2(message.contains(QStringLiteral("找不到名单工作簿")) && message.contains(m_path), qPrintable(message));
+    const QString shown = m_messages.shown().constFirst();
+    QVERIFY2(shown.contains(message) && shown.contains(m_path), qPrintable(shown));
     QVERIFY(m_controls.isExportNoticeVisible());
-    QVERIFY(!QFile::exists(m_path));
+    QCOMPARE(fileBytes(m_path), before);
+    QCOMPARE(QFile::exists(m_path), format != QStringLiteral("missing"));
 }
 
 void ResultExportOfficeTest::readOnlyFolderImportsButRefusesTheExport() {

@@ -25,31 +25,87 @@ void fail(const QString &what) {
     throw std::runtime_error(what.toStdString());
 }
 
-void convert(const QString &input, const QString &filter, const QString &inFilter, const QString &outDir) {
+void writeAll(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        fail(QStringLiteral("cannot write ") + path);
+    }
+}
+
+// Runs a headless soffice on the fixture's profile with `arguments` and waits for it to end.
+void runOffice(const QStringList &arguments) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     process.setProcessEnvironment(environment);
-    QStringList arguments{QStringLiteral("-env:UserInstallation=") + profileUrl(),
-                          QStringLiteral("--headless"),
-                          QStringLiteral("--norestore"),
-                          QStringLiteral("--nologo"),
-                          QStringLiteral("--convert-to"),
-                          filter,
-                          QStringLiteral("--outdir"),
-                          outDir};
-    if (!inFilter.isEmpty()) {
-        arguments.append(QStringLiteral("--infilter=") + inFilter);
-    }
-    arguments.append(input);
-    process.start(QStringLiteral("soffice"), arguments);
+    process.start(QStringLiteral("soffice"),
+                  QStringList{QStringLiteral("-env:UserInstallation=") + profileUrl(), QStringLiteral("--headless"),
+                              QStringLiteral("--norestore"), QStringLiteral("--nologo")} +
+                      arguments);
     if (!process.waitForFinished(120'000)) {
         process.kill();
         process.waitForFinished();
-        fail(QStringLiteral("soffice --convert-to did not finish: ") + input);
+        fail(QStringLiteral("soffice did not finish: ") + arguments.join(u' '));
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        fail(QStringLiteral("soffice --convert-to failed: ") + QString::fromUtf8(process.readAllStandardError()));
+        fail(QStringLiteral("soffice failed: ") + QString::fromUtf8(process.readAllStandardError()));
+    }
+}
+
+void convert(const QString &input, const QString &filter, const QString &inFilter, const QString &outDir) {
+    QStringList arguments{QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"), outDir};
+    if (!inFilter.isEmpty()) {
+        arguments.append(QStringLiteral("--infilter=") + inFilter);
+    }
+    runOffice(arguments + QStringList{input});
+}
+
+// A Basic macro of the fixture's profile that stores a workbook again, protected by a password: the
+// office encrypts an Office Open XML package only when given the encryption data itself.
+constexpr char kPasswordMacro[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE script:module PUBLIC "-//OpenOffice.org//DTD OfficeDocument 1.0//EN" "module.dtd">
+<script:module xmlns:script="http://openoffice.org/2000/script" script:name="Module1" script:language="StarBasic">
+Sub StoreWithPassword(source As String, target As String, filter As String)
+    Dim loadArgs(0) As New com.sun.star.beans.PropertyValue
+    loadArgs(0).Name = &quot;Hidden&quot;
+    loadArgs(0).Value = True
+    doc = StarDesktop.loadComponentFromURL(source, &quot;_blank&quot;, 0, loadArgs())
+    Dim secret(1) As New com.sun.star.beans.NamedValue
+    secret(0).Name = &quot;OOXPassword&quot;
+    secret(0).Value = &quot;lotdraw&quot;
+    secret(1).Name = &quot;CryptoType&quot;
+    secret(1).Value = &quot;Standard&quot;
+    Dim storeArgs(1) As New com.sun.star.beans.PropertyValue
+    storeArgs(0).Name = &quot;FilterName&quot;
+    storeArgs(0).Value = filter
+    storeArgs(1).Name = &quot;Password&quot;
+    storeArgs(1).Value = &quot;lotdraw&quot;
+    If filter = &quot;Calc MS Excel 2007 XML&quot; Then
+        storeArgs(1).Name = &quot;EncryptionData&quot;
+        storeArgs(1).Value = secret()
+    End If
+    doc.storeToURL(target, storeArgs())
+    doc.close(True)
+End Sub
+</script:module>
+)";
+
+// Stores the workbook at `path` again with `filter`, protected by a password. The profile exists:
+// a conversion made the workbook.
+void storeWithPassword(const QString &path, const QString &filter) {
+    writeAll(QUrl(profileUrl()).toLocalFile() + QStringLiteral("/user/basic/Standard/Module1.xba"), kPasswordMacro);
+    const QTemporaryDir work;
+    const QString source = work.filePath(QStringLiteral("plain"));
+    const QString target = work.filePath(QStringLiteral("protected"));
+    if (!QFile::copy(path, source)) {
+        fail(QStringLiteral("cannot copy ") + path);
+    }
+    const auto url = [](const QString &file) { return QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded); };
+    runOffice({QStringLiteral("macro:///Standard.Module1.StoreWithPassword(\"%1\",\"%2\",\"%3\")")
+                   .arg(url(source), url(target), filter)});
+    QFile::remove(path);
+    if (!QFile::copy(target, path)) {
+        fail(QStringLiteral("the office did not store the workbook with a password: ") + path);
     }
 }
 
@@ -72,12 +128,76 @@ std::pair<char, pid_t> stateAndParent(const QString &pid) {
     return {fields.at(0).at(0), static_cast<pid_t>(fields.at(1).toInt())};
 }
 
+quint32 crc32Of(const QByteArray &bytes) {
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= static_cast<quint8>(byte);
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+// One sheet of text cells (columns A to Z) in a package with every part at its root.
+QByteArray rootWorkbookPackage(const QList<QStringList> &rows) {
+    const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const QByteArray relationships = "http://schemas.openxmlformats.org/package/2006/relationships";
+    const QByteArray officeDocument = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    QByteArray cells;
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const QByteArray number = QByteArray::number(row + 1);
+        cells += "<row r=\"" + number + "\">";
+        for (qsizetype column = 0; column < rows.at(row).size() && column < 26; ++column) {
+            if (const QString &text = rows.at(row).at(column); !text.isEmpty()) {
+                cells += QByteArray("<c r=\"") + char('A' + column) + number +
+                         "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" + text.toHtmlEscaped().toUtf8() +
+                         "</t></is></c>";
+            }
+        }
+        cells += "</row>";
+    }
+    return zipOf({
+        {"[Content_Types].xml",
+         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" "
+         "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Override "
+         "PartName=\"/workbook.xml\" "
+         "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/><Override "
+         "PartName=\"/sheet1.xml\" ContentType=\"application/"
+         "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/></Types>"},
+        {"_rels/.rels", "<Relationships xmlns=\"" + relationships + "\"><Relationship Id=\"rId1\" Type=\"" +
+                            officeDocument + "/officeDocument\" Target=\"workbook.xml\"/></Relationships>"},
+        {"workbook.xml", "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + officeDocument +
+                             "\"><sheets><sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"_rels/workbook.xml.rels", "<Relationships xmlns=\"" + relationships + "\"><Relationship Id=\"rId1\" Type=\"" +
+                                        officeDocument + "/worksheet\" Target=\"sheet1.xml\"/></Relationships>"},
+        {"sheet1.xml", "<worksheet xmlns=\"" + main + "\"><sheetData>" + cells + "</sheetData></worksheet>"},
+    });
+}
+
 } // namespace
 
 void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format, CsvCells cells) {
     const QMap<QString, QString> filters{{QStringLiteral("xls"), QStringLiteral("xls:MS Excel 97")},
                                          {QStringLiteral("xlsx"), QStringLiteral("xlsx:Calc MS Excel 2007 XML")},
                                          {QStringLiteral("ods"), QStringLiteral("ods:calc8")}};
+    if (format == QStringLiteral("xlsx at the root")) {
+        writeAll(path, rootWorkbookPackage(parseCsv(csvText)));
+        return;
+    }
+    if (format.endsWith(QStringLiteral(" with a password"))) {
+        const QString plain = format.section(u' ', 0, 0);
+        makeWorkbookFromCsv(csvText, path, plain, cells);
+        storeWithPassword(path, filters.value(plain).section(u':', 1));
+        return;
+    }
+    if (format == QStringLiteral("ods cut off")) {
+        // Cut off before its last entry, the manifest, and the zip's directory that follows it.
+        makeWorkbookFromCsv(csvText, path, QStringLiteral("ods"), cells);
+        const QByteArray whole = fileBytes(path);
+        writeAll(path, whole.left(whole.lastIndexOf("PK\x03\x04")));
+        return;
+    }
     if (!filters.contains(format)) {
         fail(QStringLiteral("no such workbook format: ") + format);
     }
@@ -323,6 +443,28 @@ void writeFile(const QString &path, const QByteArray &bytes) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         fail(QStringLiteral("cannot write ") + path);
     }
+}
+
+QByteArray zipOf(const QList<std::pair<QByteArray, QByteArray>> &entries) {
+    const auto u16 = [](qsizetype value) { return QByteArray(1, char(value & 0xff)) + char((value >> 8) & 0xff); };
+    const auto u32 = [&u16](qsizetype value) { return u16(value & 0xffff) + u16((value >> 16) & 0xffff); };
+    QByteArray zip;
+    QByteArray directory;
+    for (const auto &[name, data] : entries) {
+        const bool stored = name == "mimetype";
+        // qCompress gives a zlib stream after a four-byte size: the raw deflate data lies between
+        // the stream's two-byte header and its four-byte checksum.
+        const QByteArray packed = stored ? data : qCompress(data).mid(6).chopped(4);
+        const QByteArray fields = u16(stored ? 0 : 8) + u32(0) + u32(crc32Of(data)) + u32(packed.size()) +
+                                  u32(data.size()) + u16(name.size()) + u16(0);
+        directory += QByteArray("PK\x01\x02", 4) + u16(20) + u16(20) + u16(0) + fields + u16(0) + u16(0) + u16(0) +
+                     u32(0) + u32(zip.size()) + name;
+        zip += QByteArray("PK\x03\x04", 4) + u16(20) + u16(0) + fields + name + packed;
+    }
+    const qsizetype directoryOffset = zip.size();
+    zip += directory + QByteArray("PK\x05\x06", 4) + u16(0) + u16(0) + u16(entries.size()) + u16(entries.size()) +
+           u32(directory.size()) + u32(directoryOffset) + u16(0);
+    return zip;
 }
 
 } // namespace lotdraw::testing

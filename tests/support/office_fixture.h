@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace lotdraw::testing {
@@ -25,7 +26,10 @@ enum class CsvCells {
 
 // Writes a workbook at `path` whose first sheet holds `csvText` (comma-separated, double quotes
 // around fields that need them, UTF-8). `format` is the content, whatever the name says: "xls"
-// (Excel 97), "xlsx" (Office Open XML) or "ods".
+// (Excel 97), "xlsx" (Office Open XML) or "ods". Workbooks as other programs leave them: "xlsx with
+// a password", "ods with a password" (the office encrypts them); "ods cut off" (its end, with the
+// zip's directory, is missing: Calc offers to repair it); "xlsx at the root" (a package whose parts
+// lie at its root, text cells only, as some generators write it; made without the office).
 void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format = QStringLiteral("xls"),
                          CsvCells cells = CsvCells::Numbers);
 
@@ -67,6 +71,10 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
 [[nodiscard]] QByteArray fileBytes(const QString &path);
 // Throws std::runtime_error when the file cannot be written.
 void writeFile(const QString &path, const QByteArray &bytes);
+
+// A zip of `entries` (name, content) as zip writers lay it out: local headers, the central
+// directory and its end record; an entry "mimetype" stored, every other one deflated.
+[[nodiscard]] QByteArray zipOf(const QList<std::pair<QByteArray, QByteArray>> &entries);
 
 // Files and folders made read-only for one test, made writable again (last first) when the object
 // goes. Root ignores permission bits, so as root a read-only bind mount does it; any other login
