@@ -4,29 +4,33 @@
 #include "support/operator_texts.h"
 #include "support/recording_messages.h"
 #include "support/scripted_random.h"
+#include "support/window_probe.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <memory>
 
 using lotdraw::DrawState;
-using lotdraw::DrawStateProcedures;
 using lotdraw::FormControls;
 using lotdraw::Int16;
 using lotdraw::MainWindow;
 using lotdraw::Xoshiro256Generator;
+using lotdraw::testing::backgroundOf;
+using lotdraw::testing::control;
+using lotdraw::testing::headingName;
 using lotdraw::testing::kNoKeepChoiceText;
 using lotdraw::testing::kSeriesFullText;
 using lotdraw::testing::kTooManyText;
+using lotdraw::testing::linesOf;
+using lotdraw::testing::listName;
 using lotdraw::testing::ManualClock;
+using lotdraw::testing::numbered;
 using lotdraw::testing::numberOutOfRangeText;
 using lotdraw::testing::RecordingMessages;
 using lotdraw::testing::ScriptedGenerator;
@@ -38,15 +42,7 @@ enum class Phase { Idle, Rolling };
 enum class Choice { None, Keep, Remove };
 enum class Event { Start, Stop, Tick, NumberChanged };
 
-// The objectName of list 0 (the pool) or of result list 1..4, and of the heading over it.
-QString listName(int index) {
-    return index == 0 ? QStringLiteral("poolList") : QStringLiteral("resultList%1").arg(index);
-}
-
-QString headingName(int index) {
-    return index == 0 ? QStringLiteral("poolHeading") : QStringLiteral("resultHeading%1").arg(index);
-}
-
+// The pools hold 名字1, 名字2, ...
 QString nameAt(int position) {
     return QStringLiteral("名字%1").arg(position);
 }
@@ -59,14 +55,6 @@ QStringList names(std::initializer_list<int> positions) {
     return result;
 }
 
-QStringList lines(const QListWidget *list) {
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i) {
-        result.append(list->item(i)->text());
-    }
-    return result;
-}
-
 QList<float> unitsFor(std::initializer_list<int> positions, int poolCount) {
     QList<float> result;
     for (const int position : positions) {
@@ -75,18 +63,14 @@ QList<float> unitsFor(std::initializer_list<int> positions, int poolCount) {
     return result;
 }
 
-// The colour a list is painted in, sampled low in the list where no line stands.
-QColor backgroundOf(QListWidget *list) {
-    const QImage image = list->grab().toImage();
-    return image.pixelColor(image.width() / 2, image.height() - 6);
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Phase)
 Q_DECLARE_METATYPE(Choice)
 Q_DECLARE_METATYPE(Event)
 
+// The start/stop cycle on the real window, its handlers called as the buttons and the timer call
+// them; the selection passes pick what the test scripts.
 class DrawControlTest : public QObject {
     Q_OBJECT
 
@@ -113,25 +97,36 @@ private slots:
     void thousandsOfCyclesKeepPoolAndListsConsistent();
 
 private:
-    // What the import does around its reading of the workbook: reset, fill the pool, refill the
-    // pool list and show the count.
-    void loadPool(int count);
-    void choose(Choice choice);
+    // A new series on a pool of `poolCount` numbered names, as the import leaves it, then the keep
+    // choice and the number box set; the passes to come pick `picks`, positions of that pool.
+    void prepare(int poolCount, Choice choice, int number, std::initializer_list<int> picks = {});
+    // "开始", the tick that a reset or a stop leaves to be swallowed, and one pass.
+    void startAndPass();
+    // A whole draw: start, one pass, stop.
+    void draw() {
+        startAndPass();
+        m_window->onStopClicked();
+    }
+    void choose(Choice choice) {
+        m_window->setKeepChosen(choice == Choice::Keep);
+        m_window->setRemoveChosen(choice == Choice::Remove);
+    }
     void setNumber(const QString &text) {
-        m_window->findChild<QLineEdit *>(QStringLiteral("drawCountBox"))->setText(text);
+        control<QLineEdit>(*m_window, QStringLiteral("drawCountBox"))->setText(text);
     }
 
-    [[nodiscard]] QPushButton *startButton() const { return button("startButton"); }
-    [[nodiscard]] QPushButton *stopButton() const { return button("stopButton"); }
-    [[nodiscard]] QPushButton *button(const char *name) const {
-        return m_window->findChild<QPushButton *>(QString::fromLatin1(name));
+    [[nodiscard]] QPushButton *button(const QString &name) const { return control<QPushButton>(*m_window, name); }
+    [[nodiscard]] QPushButton *startButton() const { return button(QStringLiteral("startButton")); }
+    [[nodiscard]] QPushButton *stopButton() const { return button(QStringLiteral("stopButton")); }
+    [[nodiscard]] bool rolling() const {
+        const auto *timer = control<QTimer>(*m_window, QStringLiteral("rollTimer"));
+        return timer->isActive() && timer->interval() == 100;
     }
-    [[nodiscard]] QTimer *timer() const { return m_window->findChild<QTimer *>(QStringLiteral("rollTimer")); }
-    [[nodiscard]] bool rolling() const { return timer()->isActive() && timer()->interval() == 100; }
-    [[nodiscard]] QString display() const { return label("rollingDisplay"); }
-    [[nodiscard]] QString label(const QString &name) const { return m_window->findChild<QLabel *>(name)->text(); }
+    [[nodiscard]] QString label(const QString &name) const { return control<QLabel>(*m_window, name)->text(); }
+    [[nodiscard]] QString display() const { return label(QStringLiteral("rollingDisplay")); }
     [[nodiscard]] QString heading(int index) const { return label(headingName(index)); }
-    [[nodiscard]] QListWidget *list(int index) const { return m_window->findChild<QListWidget *>(listName(index)); }
+    [[nodiscard]] QListWidget *list(int index) const { return control<QListWidget>(*m_window, listName(index)); }
+    [[nodiscard]] QStringList lines(int index) const { return linesOf(list(index)); }
     [[nodiscard]] DrawState &state() const { return m_window->drawState(); }
 
     RecordingMessages m_messages;
@@ -152,19 +147,17 @@ void DrawControlTest::cleanup() {
     m_window.reset();
 }
 
-void DrawControlTest::loadPool(int count) {
-    m_window->resetForNewSeries();
-    for (int i = 1; i <= count; ++i) {
-        state().poolNames[static_cast<std::size_t>(i)] = nameAt(i);
-    }
-    state().poolCount = static_cast<Int16>(count);
-    m_window->refillPoolList();
-    m_window->setPoolCountText(DrawStateProcedures::poolCountText(count));
+void DrawControlTest::prepare(int poolCount, Choice choice, int number, std::initializer_list<int> picks) {
+    m_random.append(unitsFor(picks, poolCount));
+    lotdraw::testing::loadPool(*m_window, numbered(QStringLiteral("名字"), poolCount));
+    choose(choice);
+    setNumber(QString::number(number));
 }
 
-void DrawControlTest::choose(Choice choice) {
-    m_window->setKeepChosen(choice == Choice::Keep);
-    m_window->setRemoveChosen(choice == Choice::Remove);
+void DrawControlTest::startAndPass() {
+    m_window->onStartClicked();
+    m_window->onRollTick();
+    m_window->onRollTick();
 }
 
 // The state table of the draw control, one row each: the state before, the event, and what it
@@ -238,14 +231,9 @@ void DrawControlTest::stateTable() {
     QFETCH(QString, displayAfter);
     QFETCH(int, drawsDuringEvent);
 
-    m_random.append(unitsFor({2, 4, 3, 1}, 5));
-    loadPool(5);
-    choose(Choice::Keep);
-    setNumber(QStringLiteral("2"));
+    prepare(5, Choice::Keep, 2, {2, 4, 3, 1});
     if (phase == Phase::Rolling) {
-        m_window->onStartClicked();
-        m_window->onRollTick(); // swallowed after the import's reset
-        m_window->onRollTick();
+        startAndPass();
         QCOMPARE(display(), nameAt(2));
     }
     state().skipTick = static_cast<Int16>(skipTick);
@@ -280,10 +268,7 @@ void DrawControlTest::stateTable() {
 }
 
 void DrawControlTest::buttonsReachTheHandlers() {
-    m_random.append(unitsFor({1}, 3));
-    loadPool(3);
-    choose(Choice::Keep);
-    QTest::keyClicks(m_window->findChild<QLineEdit *>(QStringLiteral("drawCountBox")), QStringLiteral("1"));
+    prepare(3, Choice::Keep, 1, {1});
 
     QTest::mouseClick(startButton(), Qt::LeftButton);
     QVERIFY(rolling());
@@ -295,19 +280,13 @@ void DrawControlTest::buttonsReachTheHandlers() {
     QVERIFY(!rolling());
     QVERIFY(startButton()->isVisible());
     QCOMPARE(m_window->focusWidget(), startButton());
-    QCOMPARE(lines(list(1)), names({1}));
+    QCOMPARE(lines(1), names({1}));
 }
 
 void DrawControlTest::firstTickAfterStopIsSwallowed() {
-    m_random.append(unitsFor({2, 5, 1}, 6));
-    loadPool(6);
-    choose(Choice::Keep);
-    setNumber(QStringLiteral("1"));
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    m_window->onRollTick();
+    prepare(6, Choice::Keep, 1, {2, 5, 1});
+    draw();
     QCOMPARE(display(), nameAt(2));
-    m_window->onStopClicked();
     QCOMPARE(state().skipTick, Int16{1});
 
     m_window->onStartClicked();
@@ -324,19 +303,12 @@ void DrawControlTest::firstTickAfterStopIsSwallowed() {
 // After an import the first tick only clears the flag; the second runs the pass that refuses, and
 // the display gets back the name of the last pass before the import.
 void DrawControlTest::refusalAtFirstProductiveTick() {
-    m_random.append(unitsFor({3}, 4));
-    loadPool(4);
-    choose(Choice::Keep);
-    setNumber(QStringLiteral("1"));
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    m_window->onRollTick();
+    prepare(4, Choice::Keep, 1, {3});
+    startAndPass();
     QCOMPARE(display(), nameAt(3));
 
-    loadPool(4);
+    prepare(4, Choice::Keep, 4);
     QCOMPARE(display(), QString());
-    choose(Choice::Keep);
-    setNumber(QStringLiteral("4"));
     m_window->onStartClicked();
     m_window->onRollTick();
     QVERIFY(m_messages.shown().isEmpty());
@@ -354,72 +326,51 @@ void DrawControlTest::refusalAtFirstProductiveTick() {
 }
 
 void DrawControlTest::fiveStopsRotateThroughTheResultLists() {
-    m_random.append(unitsFor({1, 2, 3, 4, 5}, 10));
-    loadPool(10);
-    choose(Choice::Keep);
-    setNumber(QStringLiteral("1"));
+    prepare(10, Choice::Keep, 1, {1, 2, 3, 4, 5});
     const QColor window = list(1)->palette().color(QPalette::Base);
     QVERIFY(window != MainWindow::kHighlightColour);
     QCOMPARE(backgroundOf(list(1)), window);
 
     const std::array<int, 5> expectedSlots{1, 2, 3, 4, 1};
     for (int stop = 1; stop <= 5; ++stop) {
-        m_window->onStartClicked();
-        m_window->onRollTick();
-        m_window->onRollTick();
-        m_window->onStopClicked();
-
+        draw();
         const int slot = expectedSlots[static_cast<std::size_t>(stop - 1)];
         QCOMPARE(state().resultSlot, static_cast<Int16>(slot));
         QCOMPARE(heading(slot), QStringLiteral("第%1次抽中").arg(stop));
-        QCOMPARE(lines(list(slot)), names({stop}));
+        QCOMPARE(lines(slot), names({stop}));
         QCOMPARE(display(), nameAt(stop));
         for (int other = 1; other <= 4; ++other) {
             QCOMPARE(backgroundOf(list(other)), other == slot ? MainWindow::kHighlightColour : window);
         }
     }
-    QCOMPARE(heading(1), QStringLiteral("第5次抽中"));
-    QCOMPARE(heading(2), QStringLiteral("第2次抽中"));
-    QCOMPARE(heading(3), QStringLiteral("第3次抽中"));
-    QCOMPARE(heading(4), QStringLiteral("第4次抽中"));
-    QCOMPARE(heading(0), QStringLiteral("被抽名单："));
-    QCOMPARE(lines(list(2)), names({2}));
+    // The fifth stop took over the first list and left the others as their stops filled them.
+    QCOMPARE((QStringList{heading(0), heading(1), heading(2), heading(3), heading(4)}),
+             (QStringList{"被抽名单：", "第5次抽中", "第2次抽中", "第3次抽中", "第4次抽中"}));
+    QCOMPARE(lines(2), names({2}));
     QCOMPARE(state().drawNumber, Int16{5});
 }
 
 void DrawControlTest::removalKeepsPoolOrderAndCount() {
-    m_random.append(unitsFor({7, 2, 9}, 10));
-    loadPool(10);
-    choose(Choice::Remove);
-    setNumber(QStringLiteral("3"));
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    m_window->onRollTick();
-    m_window->onStopClicked();
+    prepare(10, Choice::Remove, 3, {7, 2, 9});
+    draw();
 
-    QCOMPARE(lines(list(1)), names({7, 2, 9}));
+    QCOMPARE(lines(1), names({7, 2, 9}));
     QCOMPARE(display(), nameAt(7));
-    QCOMPARE(lines(list(0)), names({1, 3, 4, 5, 6, 8, 10}));
+    QCOMPARE(lines(0), names({1, 3, 4, 5, 6, 8, 10}));
     QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("7可抽值"));
     QCOMPARE(state().poolCount, Int16{7});
     for (int i = 1; i <= 7; ++i) {
-        QCOMPARE(state().poolNames[static_cast<std::size_t>(i)], list(0)->item(i - 1)->text());
+        QCOMPARE(state().poolNames[static_cast<std::size_t>(i)], lines(0).at(i - 1));
     }
 }
 
 void DrawControlTest::keepLeavesThePoolAlone() {
-    m_random.append(unitsFor({4, 1, 4, 1}, 5));
-    loadPool(5);
-    choose(Choice::Keep);
-    setNumber(QStringLiteral("2"));
+    prepare(5, Choice::Keep, 2, {4, 1, 4, 1});
     for (int stop = 1; stop <= 2; ++stop) {
-        m_window->onStartClicked();
-        m_window->onRollTick();
-        m_window->onRollTick();
-        m_window->onStopClicked();
-        QCOMPARE(lines(list(stop)), names({4, 1}));
+        draw();
+        QCOMPARE(lines(stop), names({4, 1}));
     }
-    QCOMPARE(lines(list(0)), names({1, 2, 3, 4, 5}));
+    QCOMPARE(lines(0), names({1, 2, 3, 4, 5}));
     QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("5可抽值"));
     QCOMPARE(state().poolCount, Int16{5});
 }
@@ -438,31 +389,21 @@ void DrawControlTest::optionCountsAtTheMomentOfStop() {
     QFETCH(Choice, atStop);
     QFETCH(QStringList, poolAfter);
 
-    m_random.append(unitsFor({2}, 4));
-    loadPool(4);
-    choose(atStart);
-    setNumber(QStringLiteral("1"));
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    m_window->onRollTick();
+    prepare(4, atStart, 1, {2});
+    startAndPass();
     choose(atStop);
     m_window->onStopClicked();
 
-    QCOMPARE(lines(list(1)), names({2}));
-    QCOMPARE(lines(list(0)), poolAfter);
+    QCOMPARE(lines(1), names({2}));
+    QCOMPARE(lines(0), poolAfter);
     QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("%1可抽值").arg(poolAfter.size()));
 }
 
 // Changing the number while the display rolls brings the start button up over the stop button;
 // pressing it reads the new number, and the passes that follow take it.
 void DrawControlTest::numberChangeWhileRolling() {
-    m_random.append(unitsFor({1, 2, 3, 4, 5, 6}, 8));
-    loadPool(8);
-    choose(Choice::Keep);
-    setNumber(QStringLiteral("2"));
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    m_window->onRollTick();
+    prepare(8, Choice::Keep, 2, {1, 2, 3, 4, 5, 6});
+    startAndPass();
     QCOMPARE(m_random.drawn(), 2);
 
     // A count that is refused leaves the draw rolling with its old count, and "结束" in reach.
@@ -493,7 +434,7 @@ void DrawControlTest::numberChangeWhileRolling() {
     QCOMPARE(m_random.drawn(), 6);
     QCOMPARE(display(), nameAt(3));
     m_window->onStopClicked();
-    QCOMPARE(lines(list(1)), names({3, 4, 5, 6}));
+    QCOMPARE(lines(1), names({3, 4, 5, 6}));
 }
 
 // A draw of no names, of a negative number or of one that does not fit is refused at "开始"; one
@@ -523,18 +464,12 @@ void DrawControlTest::startRefusesNumbersThatDoNotFit() {
     QFETCH(bool, atStart);
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    m_random.append(unitsFor({2}, 5));
-    loadPool(5);
-    choose(Choice::Remove);
-    setNumber(QStringLiteral("1"));
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    m_window->onRollTick();
-    m_window->onStopClicked();
+    prepare(5, Choice::Remove, 1, {2});
+    draw();
     const QStringList pool = names({1, 3, 4, 5});
-    QCOMPARE(lines(list(0)), pool);
+    QCOMPARE(lines(0), pool);
 
-    button("exportButton1")->setFocus(); // a remote's Page Down presses "开始" from anywhere
+    button(QStringLiteral("exportButton1"))->setFocus(); // a remote's Page Down presses "开始" from anywhere
     setNumber(number);
     m_window->onStartClicked();
     if (!atStart) {
@@ -549,8 +484,8 @@ void DrawControlTest::startRefusesNumbersThatDoNotFit() {
     QVERIFY(!stopButton()->isVisible());
     QCOMPARE(QApplication::focusWidget(), startButton());
     QCOMPARE(display(), nameAt(2));
-    QCOMPARE(lines(list(0)), pool);
-    QCOMPARE(lines(list(1)), names({2}));
+    QCOMPARE(lines(0), pool);
+    QCOMPARE(lines(1), names({2}));
     QCOMPARE(list(2)->count(), 0);
     QCOMPARE(heading(2), QStringLiteral("第2次抽中"));
     QCOMPARE(state().drawNumber, Int16{1});
@@ -565,47 +500,36 @@ void DrawControlTest::startRefusesNumbersThatDoNotFit() {
     m_messages.clear();
     m_random.append(unitsFor({3}, 4));
     setNumber(QStringLiteral("1"));
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    m_window->onRollTick();
-    m_window->onStopClicked();
+    draw();
     QVERIFY(m_messages.shown().isEmpty());
-    QCOMPARE(lines(list(2)), names({4}));
+    QCOMPARE(lines(2), names({4}));
     QCOMPARE(heading(2), QStringLiteral("第2次抽中"));
-    QCOMPARE(lines(list(0)), names({1, 3, 5}));
+    QCOMPARE(lines(0), names({1, 3, 5}));
 }
 
 // A stop right after a start, before any pass: it draws from the pool as it is now, shows the
 // draw and records it, instead of listing the picks of the previous draw, whose names have left.
 void DrawControlTest::stopBeforeFirstPassDrawsFromTheCurrentPool() {
-    m_random.append(unitsFor({1, 2, 3}, 10));
+    prepare(10, Choice::Remove, 3, {1, 2, 3});
     m_random.append(unitsFor({6, 1, 2}, 7));
-    loadPool(10);
-    choose(Choice::Remove);
-    setNumber(QStringLiteral("3"));
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    m_window->onRollTick();
-    m_window->onStopClicked();
-    QCOMPARE(lines(list(1)), names({1, 2, 3}));
-    QCOMPARE(lines(list(0)), names({4, 5, 6, 7, 8, 9, 10}));
+    draw();
+    QCOMPARE(lines(1), names({1, 2, 3}));
+    QCOMPARE(lines(0), names({4, 5, 6, 7, 8, 9, 10}));
 
     // The pool is now 4..10; its positions 6, 1 and 2 hold 9, 4 and 5.
     m_window->onStartClicked();
     m_window->onStopClicked();
     QVERIFY(m_messages.shown().isEmpty());
     QCOMPARE(m_random.drawn(), 6);
-    QCOMPARE(lines(list(2)), names({9, 4, 5}));
+    QCOMPARE(lines(2), names({9, 4, 5}));
     QCOMPARE(display(), nameAt(9));
-    QCOMPARE(lines(list(0)), names({6, 7, 8, 10}));
+    QCOMPARE(lines(0), names({6, 7, 8, 10}));
     QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("4可抽值"));
     QCOMPARE(state().drawNumber, Int16{2});
 }
 
 void DrawControlTest::stopBeforeFirstPassThatRefusesRecordsNothing() {
-    loadPool(3);
-    choose(Choice::Remove);
-    setNumber(QStringLiteral("3"));
+    prepare(3, Choice::Remove, 3);
     m_window->onStartClicked();
     m_window->onStopClicked();
 
@@ -619,18 +543,13 @@ void DrawControlTest::stopBeforeFirstPassThatRefusesRecordsNothing() {
     QCOMPARE(list(1)->count(), 0);
     QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
     QVERIFY(backgroundOf(list(1)) != MainWindow::kHighlightColour);
-    QCOMPARE(lines(list(0)), names({1, 2, 3}));
+    QCOMPARE(lines(0), names({1, 2, 3}));
     QCOMPARE(state().poolCount, Int16{3});
 }
 
 void DrawControlTest::stopRefusedWhenTheSeriesIsFull() {
-    m_random.append(unitsFor({2}, 4));
-    loadPool(4);
-    choose(Choice::Remove);
-    setNumber(QStringLiteral("1"));
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    m_window->onRollTick();
+    prepare(4, Choice::Remove, 1, {2});
+    startAndPass();
     state().drawNumber = INT16_MAX;
     state().resultSlot = 3;
 
@@ -643,17 +562,14 @@ void DrawControlTest::stopRefusedWhenTheSeriesIsFull() {
     QCOMPARE(state().skipTick, Int16{0});
     QCOMPARE(list(4)->count(), 0);
     QCOMPARE(heading(4), QStringLiteral("第4次抽中"));
-    QCOMPARE(lines(list(0)), names({1, 2, 3, 4}));
+    QCOMPARE(lines(0), names({1, 2, 3, 4}));
 
     // A new import starts a new series, and stops are recorded again.
-    m_random.append(unitsFor({3}, 4));
-    loadPool(4);
-    choose(Choice::Remove);
-    setNumber(QStringLiteral("1"));
+    prepare(4, Choice::Remove, 1, {3});
     m_window->onStartClicked();
     m_window->onStopClicked();
     QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
-    QCOMPARE(lines(list(1)), names({3}));
+    QCOMPARE(lines(1), names({3}));
 }
 
 // Many start/tick/stop cycles with the real generator: after each stop the result list is a set of
@@ -666,23 +582,14 @@ void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
     MainWindow window({messages, spreadsheet, QString(), random});
     m_window.reset();
 
-    auto *pool = window.findChild<QListWidget *>(QStringLiteral("poolList"));
-    const auto fill = [&window](int count) {
-        window.resetForNewSeries();
-        for (int i = 1; i <= count; ++i) {
-            window.drawState().poolNames[static_cast<std::size_t>(i)] = nameAt(i);
-        }
-        window.drawState().poolCount = static_cast<Int16>(count);
-        window.refillPoolList();
-    };
     constexpr int kCycles = 3000;
-    constexpr int kPool = 30;
-    fill(kPool);
+    const QStringList fullPool = numbered(QStringLiteral("名字"), 30);
+    lotdraw::testing::loadPool(window, fullPool);
     int refusals = 0;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
         const int count = window.drawState().poolCount;
         if (count < 3) {
-            fill(kPool);
+            lotdraw::testing::loadPool(window, fullPool);
         }
         const bool remove = cycle % 3 == 0;
         window.setKeepChosen(!remove);
@@ -690,7 +597,7 @@ void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
         // Now and then ask for the whole pool, which the first pass refuses.
         const int size = cycle % 50 == 49 ? window.drawState().poolCount : cycle % 5;
         window.setNumberText(QString::number(size));
-        const QStringList before = lines(pool);
+        const QStringList before = linesOf(window, 0);
 
         window.onStartClicked();
         // Ticks come only while the timer runs; a start refused at once leaves it stopped.
@@ -708,12 +615,11 @@ void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
             // Every tick was swallowed, and the pass that the stop ran first refused.
             ++refusals;
             QCOMPARE(window.drawState().drawNumber, drawNumber);
-            QCOMPARE(lines(pool), before);
+            QCOMPARE(linesOf(window, 0), before);
             continue;
         }
 
-        const int slot = window.drawState().resultSlot;
-        const QStringList drawn = lines(window.findChild<QListWidget *>(listName(slot)));
+        const QStringList drawn = linesOf(window, window.drawState().resultSlot);
         QCOMPARE(drawn.size(), size);
         QCOMPARE(QSet<QString>(drawn.cbegin(), drawn.cend()).size(), size);
         QStringList expectedPool = before;
@@ -723,7 +629,7 @@ void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
                 expectedPool.removeOne(name);
             }
         }
-        QCOMPARE(lines(pool), expectedPool);
+        QCOMPARE(linesOf(window, 0), expectedPool);
         QCOMPARE(window.drawState().poolCount, static_cast<Int16>(expectedPool.size()));
     }
     QVERIFY(refusals > 0);

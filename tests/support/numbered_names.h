@@ -1,5 +1,8 @@
 #pragma once
 
+#include "state/draw_state.h"
+#include "state/list_lines.h"
+
 #include <QStringList>
 
 namespace lotdraw::testing {
@@ -11,6 +14,20 @@ inline QStringList numbered(const QString &prefix, int count) {
         result.append(prefix + QString::number(i));
     }
     return result;
+}
+
+// The pool of a draw state: these names at positions 1.., and their count.
+inline void fillPool(DrawState &state, const QStringList &names) {
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        state.poolNames.at(static_cast<std::size_t>(i) + 1) = names.at(i);
+    }
+    state.poolCount = toInt16(names.size());
+}
+
+inline void append(ListLines &list, const QStringList &lines) {
+    for (const QString &line : lines) {
+        list.append(line);
+    }
 }
 
 } // namespace lotdraw::testing
