@@ -93,7 +93,8 @@ private slots:
     void startRefusesNumbersThatDoNotFit();
     void stopBeforeFirstPassDrawsFromTheCurrentPool();
     void stopBeforeFirstPassThatRefusesRecordsNothing();
-    void stopRefusedWhenTheSeriesIsFull();
+    void lastStopsOfASeries_data();
+    void lastStopsOfASeries();
     void thousandsOfCyclesKeepPoolAndListsConsistent();
 
 private:
@@ -547,24 +548,38 @@ void DrawControlTest::stopBeforeFirstPassThatRefusesRecordsNothing() {
     QCOMPARE(state().poolCount, Int16{3});
 }
 
-void DrawControlTest::stopRefusedWhenTheSeriesIsFull() {
+// A series counts its stops in 16 bits: the 32766th and the 32767th stop are filed as any other,
+// under their number; a stop after the 32767th is refused and the draw rolls on until a new import
+// starts a new series.
+void DrawControlTest::lastStopsOfASeries_data() {
+    QTest::addColumn<int>("stopsBefore");
+    QTest::addColumn<bool>("filed");
+
+    QTest::newRow("the 32766th stop") << 32765 << true;
+    QTest::newRow("the 32767th stop") << 32766 << true;
+    QTest::newRow("a stop after the 32767th") << 32767 << false;
+}
+
+void DrawControlTest::lastStopsOfASeries() {
+    QFETCH(int, stopsBefore);
+    QFETCH(bool, filed);
     prepare(4, Choice::Remove, 1, {2});
     startAndPass();
-    state().drawNumber = INT16_MAX;
+    state().drawNumber = static_cast<Int16>(stopsBefore);
     state().resultSlot = 3;
 
     m_window->onStopClicked();
 
-    QCOMPARE(m_messages.shown(), QStringList{kSeriesFullText});
-    QVERIFY(rolling());
-    QCOMPARE(state().drawNumber, Int16{INT16_MAX});
-    QCOMPARE(state().resultSlot, Int16{3});
-    QCOMPARE(state().skipTick, Int16{0});
-    QCOMPARE(list(4)->count(), 0);
-    QCOMPARE(heading(4), QStringLiteral("第4次抽中"));
-    QCOMPARE(lines(0), names({1, 2, 3, 4}));
+    QCOMPARE(m_messages.shown(), filed ? QStringList{} : QStringList{kSeriesFullText});
+    QCOMPARE(rolling(), !filed);
+    QCOMPARE(state().drawNumber, static_cast<Int16>(filed ? stopsBefore + 1 : stopsBefore));
+    QCOMPARE(state().resultSlot, static_cast<Int16>(filed ? 4 : 3));
+    QCOMPARE(state().skipTick, static_cast<Int16>(filed ? 1 : 0));
+    QCOMPARE(heading(4), filed ? QStringLiteral("第%1次抽中").arg(stopsBefore + 1) : QStringLiteral("第4次抽中"));
+    QCOMPARE(lines(4), filed ? names({2}) : QStringList{});
+    QCOMPARE(lines(0), filed ? names({1, 3, 4}) : names({1, 2, 3, 4}));
 
-    // A new import starts a new series, and stops are recorded again.
+    // A new import starts a new series, and stops are filed again from the first list on.
     prepare(4, Choice::Remove, 1, {3});
     m_window->onStartClicked();
     m_window->onStopClicked();
