@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 #include "support/fake_spreadsheet.h"
 #include "support/recording_messages.h"
+#include "support/window_probe.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,22 +13,16 @@
 
 using lotdraw::DrawState;
 using lotdraw::MainWindow;
-
-namespace {
-
-QColor backgroundOf(QListWidget *list) {
-    // What the audience sees: a pixel of the empty area below the lines.
-    const QImage image = list->grab().toImage();
-    return image.pixelColor(image.width() / 2, image.height() - 10);
-}
-
-} // namespace
+using lotdraw::testing::backgroundOf;
+using lotdraw::testing::linesOf;
 
 // The reset and the pool-list refill, on the real window.
 class DrawStateProceduresTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void init();
+    void cleanup() { m_window.reset(); }
     void resetAfterSevenStopsRestoresTheSeries();
     void resetStopsARollingDisplay();
     void resetLeavesThePoolAlone();
@@ -35,112 +30,102 @@ private slots:
     void refill();
 
 private:
-    template<typename T>
-    static T *child(MainWindow &window, const char *name) {
-        auto *widget = window.findChild<T *>(QString::fromLatin1(name));
-        if (widget == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return widget;
+    template<typename Widget>
+    Widget *child(const char *name) const {
+        return lotdraw::testing::control<Widget>(*m_window, QString::fromLatin1(name));
     }
+    [[nodiscard]] DrawState &state() const { return m_window->drawState(); }
+
+    lotdraw::testing::RecordingMessages m_messages;
+    lotdraw::testing::FakeSpreadsheetApplication m_spreadsheet;
+    std::unique_ptr<MainWindow> m_window;
 };
 
-void DrawStateProceduresTest::resetAfterSevenStopsRestoresTheSeries() {
-    lotdraw::testing::RecordingMessages messages;
-    lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
-    MainWindow window({messages, spreadsheet, QString()});
-    DrawState &state = window.drawState();
+void DrawStateProceduresTest::init() {
+    m_window = std::make_unique<MainWindow>(MainWindow::Dependencies{m_messages, m_spreadsheet, QString()});
+}
 
+void DrawStateProceduresTest::resetAfterSevenStopsRestoresTheSeries() {
     // The state after seven stops: the third list was the latest, headings numbered up to 7.
-    state.resultSlot = 3;
-    state.drawNumber = 7;
-    state.skipTick = 0;
+    state().resultSlot = 3;
+    state().drawNumber = 7;
+    state().skipTick = 0;
     for (int i = 1; i <= 4; ++i) {
-        window.setHeading(i, QStringLiteral("第%1次抽中").arg(i + 4));
-        window.list(i).append(QStringLiteral("甲%1").arg(i));
+        m_window->setHeading(i, QStringLiteral("第%1次抽中").arg(i + 4));
+        m_window->list(i).append(QStringLiteral("甲%1").arg(i));
     }
-    window.setResultHighlighted(3, true);
-    QCOMPARE(backgroundOf(child<QListWidget>(window, "resultList3")), MainWindow::kHighlightColour);
-    const QColor plain = backgroundOf(child<QListWidget>(window, "resultList1"));
+    m_window->setResultHighlighted(3, true);
+    QCOMPARE(backgroundOf(child<QListWidget>("resultList3")), MainWindow::kHighlightColour);
+    const QColor plain = backgroundOf(child<QListWidget>("resultList1"));
     QVERIFY(plain != MainWindow::kHighlightColour);
 
-    window.resetForNewSeries();
+    m_window->resetForNewSeries();
 
-    QCOMPARE(state.resultSlot, 0);
-    QCOMPARE(state.drawNumber, 0);
-    QCOMPARE(state.skipTick, 1);
+    QCOMPARE(state().resultSlot, 0);
+    QCOMPARE(state().drawNumber, 0);
+    QCOMPARE(state().skipTick, 1);
     for (int i = 1; i <= 4; ++i) {
-        const QByteArray label = "resultHeading" + QByteArray::number(i);
-        const QByteArray list = "resultList" + QByteArray::number(i);
-        QCOMPARE(child<QLabel>(window, label.constData())->text(), QStringLiteral("第%1次抽中").arg(i));
-        QCOMPARE(child<QListWidget>(window, list.constData())->count(), 0);
-        QCOMPARE(backgroundOf(child<QListWidget>(window, list.constData())), plain);
+        const QString list = lotdraw::testing::listName(i);
+        QCOMPARE(child<QLabel>(qPrintable(lotdraw::testing::headingName(i)))->text(),
+                 QStringLiteral("第%1次抽中").arg(i));
+        QCOMPARE(child<QListWidget>(qPrintable(list))->count(), 0);
+        QCOMPARE(backgroundOf(child<QListWidget>(qPrintable(list))), plain);
     }
-    QVERIFY(messages.shown().isEmpty());
+    QVERIFY(m_messages.shown().isEmpty());
 }
 
 void DrawStateProceduresTest::resetStopsARollingDisplay() {
-    lotdraw::testing::RecordingMessages messages;
-    lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
-    MainWindow window({messages, spreadsheet, QString()});
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 
     // Rolling: stop button in view, timer running, a name on the display, settings filled in.
-    child<QLineEdit>(window, "drawCountBox")->setText(QStringLiteral("3"));
-    child<QRadioButton>(window, "removeOption")->setChecked(true);
-    window.setStartVisible(false);
-    window.setStopVisible(true);
-    window.setTimerInterval(100);
-    window.setRollingText(QStringLiteral("赵六"));
+    child<QLineEdit>("drawCountBox")->setText(QStringLiteral("3"));
+    child<QRadioButton>("removeOption")->setChecked(true);
+    m_window->setStartVisible(false);
+    m_window->setStopVisible(true);
+    m_window->setTimerInterval(100);
+    m_window->setRollingText(QStringLiteral("赵六"));
 
-    window.resetForNewSeries();
+    m_window->resetForNewSeries();
 
-    auto *start = child<QPushButton>(window, "startButton");
-    QCOMPARE(child<QTimer>(window, "rollTimer")->isActive(), false);
-    QCOMPARE(window.timerInterval(), 0);
+    auto *start = child<QPushButton>("startButton");
+    QVERIFY(!child<QTimer>("rollTimer")->isActive());
     QVERIFY(start->isVisible());
-    QVERIFY(!child<QPushButton>(window, "stopButton")->isVisible());
+    QVERIFY(!child<QPushButton>("stopButton")->isVisible());
     QVERIFY(start->hasFocus());
-    QCOMPARE(child<QLabel>(window, "rollingDisplay")->text(), QString());
-    QCOMPARE(child<QLineEdit>(window, "drawCountBox")->text(), QString());
+    QCOMPARE(child<QLabel>("rollingDisplay")->text(), QString());
+    QCOMPARE(child<QLineEdit>("drawCountBox")->text(), QString());
     // Neither keep option is chosen afterwards, so the operator has to choose again.
-    QVERIFY(!child<QRadioButton>(window, "keepOption")->isChecked());
-    QVERIFY(!child<QRadioButton>(window, "removeOption")->isChecked());
-    QCOMPARE(window.drawState().skipTick, 1);
+    QVERIFY(!child<QRadioButton>("keepOption")->isChecked());
+    QVERIFY(!child<QRadioButton>("removeOption")->isChecked());
+    QCOMPARE(state().skipTick, 1);
 
     // The pair still works as a pair afterwards.
-    child<QRadioButton>(window, "keepOption")->click();
-    child<QRadioButton>(window, "removeOption")->click();
-    QVERIFY(!window.isKeepChosen());
-    QVERIFY(window.isRemoveChosen());
+    child<QRadioButton>("keepOption")->click();
+    child<QRadioButton>("removeOption")->click();
+    QVERIFY(!m_window->isKeepChosen());
+    QVERIFY(m_window->isRemoveChosen());
 }
 
 void DrawStateProceduresTest::resetLeavesThePoolAlone() {
-    lotdraw::testing::RecordingMessages messages;
-    lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
-    MainWindow window({messages, spreadsheet, QString()});
-    DrawState &state = window.drawState();
-    state.poolNames[1] = QStringLiteral("甲");
-    state.poolNames[2] = QStringLiteral("乙");
-    state.poolCount = 2;
-    state.drawSize = 1;
-    state.picks[1] = 2;
-    state.shownName = QStringLiteral("乙");
-    window.refillPoolList();
-    window.setPoolCountText(QStringLiteral("2可抽值"));
-    window.setExportNoticeVisible(true);
+    lotdraw::testing::fillPool(state(), {QStringLiteral("甲"), QStringLiteral("乙")});
+    state().drawSize = 1;
+    state().picks[1] = 2;
+    state().shownName = QStringLiteral("乙");
+    m_window->refillPoolList();
+    m_window->setPoolCountText(QStringLiteral("2可抽值"));
+    m_window->setExportNoticeVisible(true);
 
-    window.resetForNewSeries();
+    m_window->resetForNewSeries();
 
-    QCOMPARE(state.poolCount, 2);
-    QCOMPARE(state.poolNames[2], QStringLiteral("乙"));
-    QCOMPARE(state.drawSize, 1);
-    QCOMPARE(state.picks[1], 2);
-    QCOMPARE(state.shownName, QStringLiteral("乙"));
-    QCOMPARE(child<QListWidget>(window, "poolList")->count(), 2);
-    QCOMPARE(child<QLabel>(window, "poolCountLabel")->text(), QStringLiteral("2可抽值"));
-    QVERIFY(child<QPushButton>(window, "exportNotice")->isVisibleTo(&window));
+    QCOMPARE(state().poolCount, 2);
+    QCOMPARE(state().poolNames[2], QStringLiteral("乙"));
+    QCOMPARE(state().drawSize, 1);
+    QCOMPARE(state().picks[1], 2);
+    QCOMPARE(state().shownName, QStringLiteral("乙"));
+    QCOMPARE(child<QListWidget>("poolList")->count(), 2);
+    QCOMPARE(child<QLabel>("poolCountLabel")->text(), QStringLiteral("2可抽值"));
+    QVERIFY(child<QPushButton>("exportNotice")->isVisibleTo(m_window.get()));
 }
 
 void DrawStateProceduresTest::refill_data() {
@@ -156,10 +141,7 @@ void DrawStateProceduresTest::refill_data() {
         << 2 << QStringList{QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")}
         << QStringList{QStringLiteral("甲"), QStringLiteral("乙")};
     QTest::newRow("negative count") << -5 << QStringList{QStringLiteral("甲")} << QStringList{};
-    QStringList full;
-    for (int i = 1; i <= DrawState::kCapacity; ++i) {
-        full.append(QStringLiteral("名%1").arg(i));
-    }
+    const QStringList full = lotdraw::testing::numbered(QStringLiteral("名"), DrawState::kCapacity);
     // Only stops after draws of a negative size could push the count past the capacity; even then
     // the refill lists the 100 positions there are and reads no further.
     QTest::newRow("count above the capacity") << 150 << full << full;
@@ -170,25 +152,14 @@ void DrawStateProceduresTest::refill() {
     QFETCH(int, poolCount);
     QFETCH(QStringList, names);
     QFETCH(QStringList, expected);
-
-    lotdraw::testing::RecordingMessages messages;
-    lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
-    MainWindow window({messages, spreadsheet, QString()});
-    auto *poolList = child<QListWidget>(window, "poolList");
+    auto *poolList = child<QListWidget>("poolList");
     poolList->addItem(QStringLiteral("earlier pool line"));
-    DrawState &state = window.drawState();
-    for (int i = 0; i < names.size(); ++i) {
-        state.poolNames[static_cast<std::size_t>(i + 1)] = names.at(i);
-    }
-    state.poolCount = static_cast<lotdraw::Int16>(poolCount);
+    lotdraw::testing::fillPool(state(), names);
+    state().poolCount = static_cast<lotdraw::Int16>(poolCount);
 
-    window.refillPoolList();
+    m_window->refillPoolList();
 
-    QStringList shown;
-    for (int i = 0; i < poolList->count(); ++i) {
-        shown.append(poolList->item(i)->text());
-    }
-    QCOMPARE(shown, expected);
+    QCOMPARE(linesOf(poolList), expected);
 }
 
 QTEST_MAIN(DrawStateProceduresTest)
