@@ -7,16 +7,12 @@
 using namespace lotdraw;
 using lotdraw::testing::FakeFormControls;
 
+using lotdraw::testing::append;
+
 namespace {
 
 QStringList numbered(int count) {
     return lotdraw::testing::numbered(QStringLiteral("名"), count);
-}
-
-void fill(ListLines &list, const QStringList &lines) {
-    for (const QString &line : lines) {
-        list.append(line);
-    }
 }
 
 } // namespace
@@ -51,7 +47,7 @@ void EnlargedViewTest::openCopiesTheSource() {
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
     FakeFormControls controls;
-    fill(controls.list(source), lines);
+    append(controls.list(source), lines);
     EnlargedView view(controls);
 
     view.open(source);
@@ -64,8 +60,8 @@ void EnlargedViewTest::openCopiesTheSource() {
 
 void EnlargedViewTest::openingAgainReplacesTheLines() {
     FakeFormControls controls;
-    fill(controls.list(0), numbered(50));
-    fill(controls.list(2), {QStringLiteral("甲")});
+    append(controls.list(0), numbered(50));
+    append(controls.list(2), {QStringLiteral("甲")});
     EnlargedView view(controls);
 
     // Another list, then the same one again: its lines once.
@@ -78,7 +74,7 @@ void EnlargedViewTest::openingAgainReplacesTheLines() {
 
 void EnlargedViewTest::closeHidesAndKeepsTheLines() {
     FakeFormControls controls;
-    fill(controls.list(3), numbered(4));
+    append(controls.list(3), numbered(4));
     EnlargedView view(controls);
     view.open(3);
 

@@ -25,11 +25,7 @@ struct Fixture {
 
     Fixture() { spreadsheet.setWorkbookPath(kPath); }
 
-    void fill(int list, const QStringList &lines) {
-        for (const QString &line : lines) {
-            controls.list(list).append(line);
-        }
-    }
+    void fill(int list, const QStringList &lines) { lotdraw::testing::append(controls.list(list), lines); }
 
     // Rows 3..102 of a column of the saved workbook, trailing empty cells left off.
     [[nodiscard]] QStringList savedColumn(int column) const {
