@@ -1,5 +1,6 @@
 #include "draw/selection_pass.h"
 #include "support/fake_form_controls.h"
+#include "support/numbered_names.h"
 #include "support/operator_texts.h"
 #include "support/recording_messages.h"
 #include "support/scripted_random.h"
@@ -24,10 +25,7 @@ QString nameAt(int position) {
 }
 
 void fillPool(DrawState &state, int count) {
-    for (int i = 1; i <= count; ++i) {
-        state.poolNames[static_cast<std::size_t>(i)] = nameAt(i);
-    }
-    state.poolCount = static_cast<Int16>(count);
+    lotdraw::testing::fillPool(state, lotdraw::testing::numbered(QStringLiteral("名字"), count));
 }
 
 // The largest single-precision value below 1.
