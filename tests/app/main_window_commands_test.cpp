@@ -3,6 +3,7 @@
 #include "support/fake_spreadsheet.h"
 #include "support/operator_texts.h"
 #include "support/recording_messages.h"
+#include "support/window_probe.h"
 
 #include <QAccessible>
 #include <QDialog>
@@ -23,20 +24,13 @@ using namespace lotdraw;
 using lotdraw::testing::FakeSpreadsheetApplication;
 using lotdraw::testing::kNoKeepChoiceText;
 using lotdraw::testing::kOfficeRunningText;
+using lotdraw::testing::linesOf;
 using lotdraw::testing::RecordingMessages;
 using Operation = FakeSpreadsheetApplication::Operation;
 
 namespace {
 
 const QString kPath = QStringLiteral("/opt/lotdraw/导入名单.xls");
-
-QStringList linesOf(const QListWidget *list) {
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i) {
-        lines.append(list->item(i)->text());
-    }
-    return lines;
-}
 
 // The texts the stage shows in labels of that name, in their order, as a screen reader reads them.
 QStringList onStage(const QWidget *stage, const char *role) {
@@ -90,11 +84,7 @@ private slots:
 private:
     template<typename T>
     T *child(const char *name) {
-        auto *widget = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (widget == nullptr) {
-            qFatal("no control %s", name);
-        }
-        return widget;
+        return lotdraw::testing::control<T>(*m_window, QString::fromLatin1(name));
     }
 
     RecordingMessages m_messages;
@@ -150,7 +140,7 @@ void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList() {
     m_window->list(index).append(lines.at(1));
     auto *enlarged = child<QListWidget>("enlargedList");
     auto *close = child<QPushButton>("closeViewButton");
-    const QString button = index == 0 ? QStringLiteral("poolViewButton") : QStringLiteral("viewButton%1").arg(index);
+    const QString button = lotdraw::testing::viewButtonName(index);
 
     QTest::mouseClick(child<QPushButton>(qPrintable(button)), Qt::LeftButton);
     QVERIFY(enlarged->isVisible());
@@ -474,8 +464,7 @@ void MainWindowCommandsTest::stageFollowsTheDraw() {
 
     // The next draw: the display's name from its start, then the next result list.
     QTest::keyClick(keys, Qt::Key_PageDown);
-    QCoreApplication::processEvents();
-    QCOMPARE(onStage(stage, "stageRollingName"), QStringList{rolling->text()});
+    QTRY_COMPARE(onStage(stage, "stageRollingName"), QStringList{rolling->text()});
     QCOMPARE(onStage(stage, "stageHeading"), QStringList{});
     QTest::keyClick(keys, Qt::Key_PageDown);
     QTRY_COMPARE(onStage(stage, "stageHeading"), QStringList{QStringLiteral("第2次抽中")});
