@@ -6,8 +6,10 @@
 #include "support/window_probe.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -347,6 +349,16 @@ void MainWindowCommandsTest::remoteKeysStartAndStopTheDraw() {
         focused->setFocus();
         QTest::keyClick(focused, Qt::Key(key));
     };
+    // A held key's repeats, and the key with Shift, Ctrl or Alt, do nothing: a key held a moment too
+    // long must neither stop the draw it started nor file one the hall never saw roll.
+    const auto heldOrModified = [&] {
+        auto *focused = child<QWidget>(qPrintable(focus));
+        QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(focused, &repeat);
+        for (const Qt::KeyboardModifier modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+            QTest::keyClick(focused, Qt::Key(key), modifier);
+        }
+    };
     auto *start = child<QPushButton>("startButton");
     auto *stop = child<QPushButton>("stopButton");
     auto *timer = m_window->findChild<QTimer *>(QStringLiteral("rollTimer"));
@@ -364,11 +376,16 @@ void MainWindowCommandsTest::remoteKeysStartAndStopTheDraw() {
     QVERIFY(stop->isVisible());
     QVERIFY(!start->isVisible());
     QTRY_VERIFY(!child<QLabel>("rollingDisplay")->text().isEmpty());
+    heldOrModified();
+    QVERIFY(timer->isActive());
+    QCOMPARE(child<QListWidget>("resultList1")->count(), 0);
 
     remote();
     QVERIFY(!timer->isActive());
     QVERIFY(start->isVisible());
     QCOMPARE(child<QListWidget>("resultList1")->count(), 2);
+    heldOrModified();
+    QVERIFY(!timer->isActive());
 
     // Under the enlarged view "开始" cannot be clicked, and the remote does nothing either.
     QTest::mouseClick(child<QPushButton>("poolViewButton"), Qt::LeftButton);
