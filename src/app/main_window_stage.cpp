@@ -22,6 +22,14 @@ void MainWindow::buildStage() {
     const auto placeLater = [this] { QTimer::singleShot(0, this, &MainWindow::followScreens); };
     connect(qGuiApp, &QGuiApplication::screenAdded, this, placeLater);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, placeLater);
+    // The stage shows without asking for the keyboard, but some window systems give it to every
+    // window that shows, and a click may land on the stage: where it leaves this window in view,
+    // the keyboard comes back here, so that the operator's typing never goes to the hall's screen.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](const QWindow *focused) {
+        if (focused != nullptr && focused == m_stage->windowHandle() && operatorWindow() == this) {
+            activateWindow();
+        }
+    });
 }
 
 bool MainWindow::isStageShown() const {

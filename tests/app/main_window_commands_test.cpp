@@ -424,9 +424,13 @@ void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage() {
     focused->setFocus();
     const QRect form = m_window->geometry();
     const bool oneScreen = QGuiApplication::screens().size() == 1;
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 
     press(focused, openKey);
-    QVERIFY(stage->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(stage));
+    // The keyboard goes to the stage only where it covers the form; beside it, it stays with the form.
+    QTRY_COMPARE(QApplication::activeWindow(), oneScreen ? stage : m_window.get());
     QVERIFY(stage->windowFlags().testFlag(Qt::FramelessWindowHint));
     QVERIFY(stage->isFullScreen());
     QTRY_COMPARE(stage->geometry(), stageScreen()->geometry());
@@ -444,6 +448,7 @@ void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage() {
     }
     press(closeOnStage ? stage : focused, closeKey);
     QVERIFY(!stage->isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), m_window.get());
     QCOMPARE(m_window->geometry(), form);
     QVERIFY(!m_window->isFullScreen());
     QCOMPARE(m_window->operatorWindow(), static_cast<QWidget *>(m_window.get()));
