@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/message_box_messages.h"
 #include "namelist/workbook_commands.h"
 #include "support/fake_spreadsheet.h"
 #include "support/operator_texts.h"
@@ -82,6 +83,7 @@ private slots:
     void stageKeysOpenAndCloseTheStage_data();
     void stageKeysOpenAndCloseTheStage();
     void stageFollowsTheDraw();
+    void messageTakesTheKeysOverTheOperatorWindow();
 
 private:
     template<typename T>
@@ -90,6 +92,7 @@ private:
     }
 
     RecordingMessages m_messages;
+    lotdraw::MessageBoxMessages m_boxes;
     FakeSpreadsheetApplication m_spreadsheet;
     std::unique_ptr<MainWindow> m_window;
 };
@@ -507,6 +510,44 @@ void MainWindowCommandsTest::stageFollowsTheDraw() {
 
     QTest::keyClick(keys, Qt::Key_Escape);
     QVERIFY(!stage->isVisible());
+}
+
+// Messages as the program shows them: over the window the operator works in (the stage, where it
+// covers the form), on its screen and with the keyboard. (Where the keyboard goes once a message is
+// answered is the window manager's to say.)
+void MainWindowCommandsTest::messageTakesTheKeysOverTheOperatorWindow() {
+    m_window = std::make_unique<MainWindow>(MainWindow::Dependencies{m_boxes, m_spreadsheet, kPath});
+    m_boxes.setParent(m_window.get());
+    connect(m_window.get(), &MainWindow::operatorWindowChanged, this,
+            [this] { m_boxes.setParent(m_window->operatorWindow()); });
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    auto *stage = child<QWidget>("stageWindow");
+    QTest::keyClick(m_window.get(), Qt::Key_F5);
+    QVERIFY(QTest::qWaitForWindowExposed(stage));
+    QWidget *const operatorWindow = QGuiApplication::screens().size() == 1 ? stage : m_window.get();
+    QTRY_COMPARE(QApplication::activeWindow(), operatorWindow);
+
+    // Without a keep choice the remote's start is refused with a message, which the operator answers.
+    m_window->setKeepChosen(false);
+    bool boxHadTheKeys = false;
+    const QWindow *boxOver = nullptr;
+    QRect boxPlace;
+    QTimer::singleShot(0, this, [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        if (box != nullptr) {
+            boxHadTheKeys = QTest::qWaitFor([box] { return QApplication::activeWindow() == box; });
+            boxOver = box->windowHandle()->transientParent();
+            boxPlace = box->geometry();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    QTest::keyClick(operatorWindow, Qt::Key_PageDown);
+    QVERIFY(boxHadTheKeys);
+    QCOMPARE(boxOver, operatorWindow->windowHandle());
+    QVERIFY(operatorWindow->geometry().contains(boxPlace));
+    QVERIFY(stage->isVisible());
 }
 
 QTEST_MAIN(MainWindowCommandsTest)
