@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake git pkg-config zlib1g-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+    qt6-base-dev qt6-base-private-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
     libreoffice-calc libreoffice-dev
     fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai
     xvfb xauth imagemagick libx11-dev libxtst-dev

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,11 +19,13 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <qpa/qplatformnativeinterface.h>
 
 using namespace lotdraw;
 using lotdraw::testing::FakeSpreadsheetApplication;
@@ -60,6 +64,22 @@ QScreen *stageScreen() {
     qFatal("no screen named projector");
 }
 
+// The offscreen platform's screens, read and changed as a projector is plugged in or pulled out;
+// nothing where the tests run on another platform.
+QJsonObject offscreenScreens() {
+    QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
+    const auto read = reinterpret_cast<QJsonObject (*)(QPlatformNativeInterface *)>(
+        native != nullptr ? native->nativeResourceForIntegration("configuration") : nullptr);
+    return read != nullptr ? read(native) : QJsonObject();
+}
+
+void setOffscreenScreens(const QJsonObject &configuration) {
+    QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
+    const auto write = reinterpret_cast<void (*)(const QJsonObject &, QPlatformNativeInterface *)>(
+        native->nativeResourceForIntegration("setConfiguration"));
+    write(configuration, native);
+}
+
 } // namespace
 
 // The window's buttons reach the workbook and results commands.
@@ -84,6 +104,7 @@ private slots:
     void stageKeysOpenAndCloseTheStage();
     void stageFollowsTheDraw();
     void messageTakesTheKeysOverTheOperatorWindow();
+    void stageComesBackWhenItsScreenGoesAway();
 
 private:
     template<typename T>
@@ -548,6 +569,62 @@ void MainWindowCommandsTest::messageTakesTheKeysOverTheOperatorWindow() {
     QCOMPARE(boxOver, operatorWindow->windowHandle());
     QVERIFY(operatorWindow->geometry().contains(boxPlace));
     QVERIFY(stage->isVisible());
+}
+
+// A projector pulled out while the stage shows on it: the stage comes over the operator's screen,
+// with the keyboard; the draw rolls on, no list loses a line, and the stop files the draw.
+void MainWindowCommandsTest::stageComesBackWhenItsScreenGoesAway() {
+    const QJsonObject screens = offscreenScreens();
+    if (screens.isEmpty()) {
+        QSKIP("needs Qt's offscreen platform, whose screens a test can plug in and pull out");
+    }
+    const auto restore = qScopeGuard([&screens] { setOffscreenScreens(screens); });
+    QJsonArray laptop;
+    for (const QJsonValue screen : screens.value(QStringLiteral("screens")).toArray()) {
+        if (screen[QStringLiteral("name")] != QStringLiteral("projector")) {
+            laptop.append(screen);
+        }
+    }
+    QJsonArray withProjector = laptop;
+    withProjector.append(QJsonObject{{"name", "projector"},
+                                     {"x", m_window->screen()->geometry().right() + 1},
+                                     {"y", 0},
+                                     {"width", 1920},
+                                     {"height", 1080}});
+    QJsonObject configuration = screens;
+    configuration.insert(QStringLiteral("screens"), withProjector);
+    setOffscreenScreens(configuration);
+    auto *stage = child<QWidget>("stageWindow");
+    auto *rolling = child<QLabel>("rollingDisplay");
+    auto *timer = m_window->findChild<QTimer *>(QStringLiteral("rollTimer"));
+    QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QRadioButton>("keepOption"), Qt::LeftButton);
+    child<QLineEdit>("drawCountBox")->setText(QStringLiteral("2"));
+    QTest::keyClick(m_window.get(), Qt::Key_PageDown);
+    QTRY_VERIFY(!rolling->text().isEmpty());
+    QTest::keyClick(m_window.get(), Qt::Key_PageDown);
+    QTest::keyClick(m_window.get(), Qt::Key_PageDown);
+    QTest::keyClick(m_window.get(), Qt::Key_F5);
+    QTRY_COMPARE(stage->geometry(), stageScreen()->geometry());
+    const QStringList pool = linesOf(child<QListWidget>("poolList"));
+    const QStringList firstDraw = linesOf(child<QListWidget>("resultList1"));
+    QCOMPARE(firstDraw.size(), 2);
+
+    configuration.insert(QStringLiteral("screens"), laptop);
+    setOffscreenScreens(configuration);
+
+    QTRY_COMPARE(stage->geometry(), m_window->screen()->geometry());
+    QVERIFY(stage->isVisible());
+    QTRY_COMPARE(QApplication::activeWindow(), stage);
+    QVERIFY(timer->isActive());
+    const QString shown = rolling->text();
+    QTRY_VERIFY(rolling->text() != shown);
+    QCOMPARE(linesOf(child<QListWidget>("poolList")), pool);
+    QCOMPARE(linesOf(child<QListWidget>("resultList1")), firstDraw);
+    QTest::keyClick(stage, Qt::Key_PageDown);
+    QVERIFY(!timer->isActive());
+    QTRY_COMPARE(onStage(stage, "stageName"), linesOf(child<QListWidget>("resultList2")));
+    QCOMPARE(onStage(stage, "stageName").size(), 2);
 }
 
 QTEST_MAIN(MainWindowCommandsTest)
