@@ -8,62 +8,46 @@ class CheckedInt16Test : public QObject {
     Q_OBJECT
 
 private slots:
-    void add_data();
-    void add();
-    void subtract_data();
-    void subtract();
+    void addAndSubtract_data();
+    void addAndSubtract();
     void toInt16Bounds_data();
     void toInt16Bounds();
 };
 
-void CheckedInt16Test::add_data() {
+void CheckedInt16Test::addAndSubtract_data() {
     QTest::addColumn<int>("a");
+    QTest::addColumn<char>("operation");
     QTest::addColumn<int>("b");
     QTest::addColumn<bool>("overflows");
-    QTest::addColumn<int>("sum");
-    QTest::newRow("small") << 3 << 4 << false << 7;
-    QTest::newRow("up to the top") << 32766 << 1 << false << 32767;
-    QTest::newRow("past the top") << 32767 << 1 << true << 0;
-    QTest::newRow("down to the bottom") << -32767 << -1 << false << -32768;
-    QTest::newRow("past the bottom") << -32768 << -1 << true << 0;
-    QTest::newRow("opposite signs never overflow") << 32767 << -32768 << false << -1;
+    QTest::addColumn<int>("result");
+    QTest::newRow("small") << 3 << '+' << 4 << false << 7;
+    QTest::newRow("up to the top") << 32766 << '+' << 1 << false << 32767;
+    QTest::newRow("past the top") << 32767 << '+' << 1 << true << 0;
+    QTest::newRow("down to the bottom") << -32767 << '+' << -1 << false << -32768;
+    QTest::newRow("past the bottom") << -32768 << '+' << -1 << true << 0;
+    QTest::newRow("opposite signs never overflow") << 32767 << '+' << -32768 << false << -1;
+    QTest::newRow("pool minus draw") << 10 << '-' << 3 << false << 7;
+    QTest::newRow("minus a negative raises") << 5 << '-' << -3 << false << 8;
+    QTest::newRow("minus a negative past the top") << 32767 << '-' << -1 << true << 0;
+    QTest::newRow("minus past the bottom") << -32768 << '-' << 1 << true << 0;
+    QTest::newRow("zero minus the bottom") << 0 << '-' << -32768 << true << 0;
 }
 
-void CheckedInt16Test::add() {
+void CheckedInt16Test::addAndSubtract() {
     QFETCH(int, a);
+    QFETCH(char, operation);
     QFETCH(int, b);
     QFETCH(bool, overflows);
-    QFETCH(int, sum);
+    QFETCH(int, result);
+    const auto apply = [&] {
+        const auto left = static_cast<Int16>(a);
+        const auto right = static_cast<Int16>(b);
+        return operation == '+' ? lotdraw::checkedAdd(left, right) : lotdraw::checkedSub(left, right);
+    };
     if (overflows) {
-        QVERIFY_THROWS_EXCEPTION(lotdraw::Int16OverflowError,
-                                 static_cast<void>(lotdraw::checkedAdd(static_cast<Int16>(a), static_cast<Int16>(b))));
+        QVERIFY_THROWS_EXCEPTION(lotdraw::Int16OverflowError, static_cast<void>(apply()));
     } else {
-        QCOMPARE(lotdraw::checkedAdd(static_cast<Int16>(a), static_cast<Int16>(b)), sum);
-    }
-}
-
-void CheckedInt16Test::subtract_data() {
-    QTest::addColumn<int>("a");
-    QTest::addColumn<int>("b");
-    QTest::addColumn<bool>("overflows");
-    QTest::addColumn<int>("difference");
-    QTest::newRow("pool minus draw") << 10 << 3 << false << 7;
-    QTest::newRow("minus a negative raises") << 5 << -3 << false << 8;
-    QTest::newRow("minus a negative past the top") << 32767 << -1 << true << 0;
-    QTest::newRow("past the bottom") << -32768 << 1 << true << 0;
-    QTest::newRow("zero minus the bottom") << 0 << -32768 << true << 0;
-}
-
-void CheckedInt16Test::subtract() {
-    QFETCH(int, a);
-    QFETCH(int, b);
-    QFETCH(bool, overflows);
-    QFETCH(int, difference);
-    if (overflows) {
-        QVERIFY_THROWS_EXCEPTION(lotdraw::Int16OverflowError,
-                                 static_cast<void>(lotdraw::checkedSub(static_cast<Int16>(a), static_cast<Int16>(b))));
-    } else {
-        QCOMPARE(lotdraw::checkedSub(static_cast<Int16>(a), static_cast<Int16>(b)), difference);
+        QCOMPARE(apply(), result);
     }
 }
 
