@@ -80,12 +80,9 @@ private slots:
 
     void stateTable_data();
     void stateTable();
-    void buttonsReachTheHandlers();
-    void firstTickAfterStopIsSwallowed();
     void refusalAtFirstProductiveTick();
     void fiveStopsRotateThroughTheResultLists();
     void removalKeepsPoolOrderAndCount();
-    void keepLeavesThePoolAlone();
     void optionCountsAtTheMomentOfStop_data();
     void optionCountsAtTheMomentOfStop();
     void numberChangeWhileRolling();
@@ -268,39 +265,6 @@ void DrawControlTest::stateTable() {
     QCOMPARE(m_random.drawn() - drawnBefore, drawsDuringEvent);
 }
 
-void DrawControlTest::buttonsReachTheHandlers() {
-    prepare(3, Choice::Keep, 1, {1});
-
-    QTest::mouseClick(startButton(), Qt::LeftButton);
-    QVERIFY(rolling());
-    QVERIFY(stopButton()->isVisible());
-    QCOMPARE(m_window->focusWidget(), stopButton());
-    QCOMPARE(state().drawSize, Int16{1});
-
-    QTest::mouseClick(stopButton(), Qt::LeftButton);
-    QVERIFY(!rolling());
-    QVERIFY(startButton()->isVisible());
-    QCOMPARE(m_window->focusWidget(), startButton());
-    QCOMPARE(lines(1), names({1}));
-}
-
-void DrawControlTest::firstTickAfterStopIsSwallowed() {
-    prepare(6, Choice::Keep, 1, {2, 5, 1});
-    draw();
-    QCOMPARE(display(), nameAt(2));
-    QCOMPARE(state().skipTick, Int16{1});
-
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    QCOMPARE(display(), nameAt(2));
-    QCOMPARE(m_random.drawn(), 1);
-    QCOMPARE(state().skipTick, Int16{0});
-    m_window->onRollTick();
-    QCOMPARE(display(), nameAt(5));
-    m_window->onRollTick();
-    QCOMPARE(display(), nameAt(1));
-}
-
 // After an import the first tick only clears the flag; the second runs the pass that refuses, and
 // the display gets back the name of the last pass before the import.
 void DrawControlTest::refusalAtFirstProductiveTick() {
@@ -363,17 +327,6 @@ void DrawControlTest::removalKeepsPoolOrderAndCount() {
     for (int i = 1; i <= 7; ++i) {
         QCOMPARE(state().poolNames[static_cast<std::size_t>(i)], lines(0).at(i - 1));
     }
-}
-
-void DrawControlTest::keepLeavesThePoolAlone() {
-    prepare(5, Choice::Keep, 2, {4, 1, 4, 1});
-    for (int stop = 1; stop <= 2; ++stop) {
-        draw();
-        QCOMPARE(lines(stop), names({4, 1}));
-    }
-    QCOMPARE(lines(0), names({1, 2, 3, 4, 5}));
-    QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("5可抽值"));
-    QCOMPARE(state().poolCount, Int16{5});
 }
 
 void DrawControlTest::optionCountsAtTheMomentOfStop_data() {
