@@ -2,6 +2,7 @@
 #include "draw/random_generator.h"
 #include "draw/selection_pass.h"
 #include "support/fake_form_controls.h"
+#include "support/numbered_names.h"
 #include "support/recording_messages.h"
 #include "support/scripted_random.h"
 
@@ -37,10 +38,7 @@ public:
         : m_mode(mode)
         , m_random(m_clock, kSeed)
         , m_pass(m_state, m_controls, m_messages, m_random) {
-        for (int i = 1; i <= poolCount; ++i) {
-            m_state.poolNames[static_cast<std::size_t>(i)] = QString::number(i);
-        }
-        m_state.poolCount = static_cast<Int16>(poolCount);
+        lotdraw::testing::fillPool(m_state, lotdraw::testing::numbered(QString(), poolCount));
         m_state.drawSize = static_cast<Int16>(drawSize);
     }
 
