@@ -17,8 +17,9 @@ class AtomicFileTest : public QObject {
 private slots:
     void init();
     void publishReplacesAndKeepsPermissions();
+    void publishSyncsTheFileThenItsFolder_data();
+    void publishSyncsTheFileThenItsFolder();
     void publishWithoutReplaceKeepsAnExistingFile();
-    void publishWithoutReplaceCreatesTheFile();
     void publishFailureRemovesTheTemporaryFile();
     void replacementFollowsASymbolicLink();
     void temporaryFileLiesBesideTheTarget();
@@ -49,6 +50,41 @@ void AtomicFileTest::publishReplacesAndKeepsPermissions() {
     QVERIFY(QFile::permissions(target) & QFile::WriteOwner);
 }
 
+void AtomicFileTest::publishSyncsTheFileThenItsFolder_data() {
+    QTest::addColumn<bool>("mayReplace");
+    QTest::addColumn<bool>("fileSyncFails");
+    QTest::newRow("replacing the file") << true << false;
+    QTest::newRow("making a new file") << false << false;
+    QTest::newRow("the new content cannot reach the disk") << true << true;
+}
+
+void AtomicFileTest::publishSyncsTheFileThenItsFolder() {
+    QFETCH(bool, mayReplace);
+    QFETCH(bool, fileSyncFails);
+    const QString target = m_dir->filePath(QStringLiteral("导入名单.xls"));
+    if (mayReplace) {
+        writeFile(target, "old");
+    }
+    const QString temporary = temporarySibling(target);
+    writeFile(temporary, "new");
+    // Each path synced, with what the target held at that moment.
+    QStringList synced;
+    const auto sync = [&](const QString &path) {
+        synced.append(path + u'=' + QString::fromUtf8(fileBytes(target)));
+        return !(fileSyncFails && path == temporary) && syncToDisk(path);
+    };
+
+    QCOMPARE(publishFile(temporary, target, mayReplace, sync).isEmpty(), !fileSyncFails);
+    // The new content reaches the disk before its name replaces the old file, the new name after.
+    const QString before = temporary + (mayReplace ? QStringLiteral("=old") : QStringLiteral("="));
+    QCOMPARE(synced,
+             fileSyncFails ? QStringList{before} : (QStringList{before, m_dir->path() + QStringLiteral("=new")}));
+    QCOMPARE(fileBytes(target), fileSyncFails ? QByteArray("old") : QByteArray("new"));
+    QVERIFY(!QFileInfo::exists(QFileInfo(temporary).absolutePath()));
+    // The real sync flushes a folder, and says so when there is nothing to flush.
+    QVERIFY(syncToDisk(m_dir->path()) && !syncToDisk(temporary));
+}
+
 void AtomicFileTest::publishWithoutReplaceKeepsAnExistingFile() {
     const QString target = m_dir->filePath(QStringLiteral("a.xls"));
     writeFile(target, "someone else's");
@@ -57,16 +93,6 @@ void AtomicFileTest::publishWithoutReplaceKeepsAnExistingFile() {
 
     QVERIFY(!publishFile(temporary, target, false).isEmpty());
     QCOMPARE(fileBytes(target), QByteArray("someone else's"));
-    QVERIFY(!QFileInfo::exists(temporary));
-}
-
-void AtomicFileTest::publishWithoutReplaceCreatesTheFile() {
-    const QString target = m_dir->filePath(QStringLiteral("a.xls"));
-    const QString temporary = temporarySibling(target);
-    writeFile(temporary, "new");
-
-    QCOMPARE(publishFile(temporary, target, false), QString());
-    QCOMPARE(fileBytes(target), QByteArray("new"));
     QVERIFY(!QFileInfo::exists(temporary));
 }
 
