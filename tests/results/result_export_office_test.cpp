@@ -34,11 +34,12 @@ QString startingCsv() {
     return csv;
 }
 
-QStringList padded(QStringList lines, int size) {
-    while (lines.size() < size) {
-        lines.append(QString());
+// `rows` as an export of `lines` leaves them: rows 3..102 of `column` hold the lines, then nothing.
+QList<QStringList> withList(QList<QStringList> rows, int column, const QStringList &lines) {
+    for (int row = 3; row <= 102; ++row) {
+        rows[row - 1][column - 1] = row - 3 < lines.size() ? lines.at(row - 3) : QString();
     }
-    return lines;
+    return rows;
 }
 
 // Runs each step on the calling thread; at the save step it kills the office at a moment of the
@@ -170,12 +171,7 @@ void ResultExportOfficeTest::writesTheListIntoItsColumn() {
     QCOMPARE(m_messages.shown(), QStringList{});
     QVERIFY(m_controls.isExportNoticeVisible());
     QCOMPARE(workbookFormatOf(m_path), format.section(u' ', 0, 0));
-    // Rows 3..102 of the column hold the list; nothing else changed.
-    QList<QStringList> written = before;
-    for (int row = 3; row <= 102; ++row) {
-        written[row - 1][column - 1] = padded(expected, 100).at(row - 3);
-    }
-    QCOMPARE(readWorkbookCsv(m_path), written);
+    QCOMPARE(readWorkbookCsv(m_path), withList(before, column, expected));
 }
 
 void ResultExportOfficeTest::refusedWorkbookIsLeftAlone_data() {
@@ -217,8 +213,8 @@ void ResultExportOfficeTest::officeKilledDuringTheSaveLeavesAWholeWorkbook_data(
 void ResultExportOfficeTest::officeKilledDuringTheSaveLeavesAWholeWorkbook() {
     QFETCH(QString, moment);
     QFETCH(bool, failsForSure);
-    const QStringList oldColumn = columnAt(readWorkbookCsv(m_path), 2, 3, 102);
-    const QStringList newColumn = padded(numbered("新", 40), 100);
+    const QList<QStringList> before = readWorkbookCsv(m_path);
+    const QList<QStringList> written = withList(before, 2, numbered("新", 40));
     fillList(1, numbered("新", 40));
     m_killer.moment = moment;
 
@@ -229,14 +225,14 @@ void ResultExportOfficeTest::officeKilledDuringTheSaveLeavesAWholeWorkbook() {
     // Either the export completed, or it failed with a message and no notice.
     QCOMPARE(m_controls.isExportNoticeVisible(), m_messages.shown().isEmpty());
     // The workbook is whole: the old contents or the new, never a mix or a damaged file.
-    const QStringList column = columnAt(readWorkbookCsv(m_path), 2, 3, 102);
-    QVERIFY2(column == oldColumn || column == newColumn, qPrintable(column.join(u',')));
+    const QList<QStringList> after = readWorkbookCsv(m_path);
+    QVERIFY2(after == before || after == written, "the workbook holds neither the old contents nor the new");
     if (m_controls.isExportNoticeVisible()) {
-        QCOMPARE(column, newColumn);
+        QCOMPARE(after, written);
     }
     if (failsForSure) {
         QCOMPARE(m_messages.shown().size(), 1);
-        QCOMPARE(column, oldColumn);
+        QCOMPARE(after, before);
     }
 
     // Nothing half-written is left beside the workbook, and the program opens it again.

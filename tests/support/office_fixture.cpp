@@ -279,14 +279,6 @@ QString cellAt(const QList<QStringList> &rows, int row, int column) {
     return column >= 1 && column <= cells.size() ? cells.at(column - 1) : QString();
 }
 
-QStringList columnAt(const QList<QStringList> &rows, int column, int first, int last) {
-    QStringList result;
-    for (int row = first; row <= last; ++row) {
-        result.append(cellAt(rows, row, column));
-    }
-    return result;
-}
-
 QList<QStringList> parseCsv(const QString &text) {
     QList<QStringList> rows;
     QStringList row;

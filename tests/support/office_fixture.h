@@ -44,9 +44,6 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
 // Cell (row, column), both 1-based, of rows read above; the empty text outside them.
 [[nodiscard]] QString cellAt(const QList<QStringList> &rows, int row, int column);
 
-// Cells (first..last, column) of rows read above.
-[[nodiscard]] QStringList columnAt(const QList<QStringList> &rows, int column, int first, int last);
-
 // Splits CSV text into rows of fields.
 [[nodiscard]] QList<QStringList> parseCsv(const QString &text);
 
@@ -124,8 +121,6 @@ class OfficeFixture final {
 public:
     // `root` is a folder to use (a fresh home, say); without it a new temporary folder.
     explicit OfficeFixture(const QString &root = {});
-    OfficeFixture(const OfficeFixture &) = delete;
-    OfficeFixture &operator=(const OfficeFixture &) = delete;
 
     [[nodiscard]] QString root() const { return m_root; }
     [[nodiscard]] QString profileFolder() const { return m_root + QStringLiteral("/automation profile"); }
