@@ -20,16 +20,6 @@ QString errorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool syncPath(const QByteArray &path, int flags) {
-    const int fd = ::open(path.constData(), flags | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
-
 } // namespace
 
 QString temporarySibling(const QString &target) {
@@ -49,7 +39,20 @@ void removeTemporary(const QString &temporary) {
     }
 }
 
-QString publishFile(const QString &temporary, const QString &target, bool mayReplace) {
+bool syncToDisk(const QString &path) {
+    // A folder opens read-only as a file does.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced;
+}
+
+QString publishFile(const QString &temporary, const QString &target, bool mayReplace, const DiskSync &sync) {
     const QByteArray from = QFile::encodeName(temporary);
     const QByteArray to = QFile::encodeName(target);
     const auto fail = [&temporary](const QString &reason) {
@@ -57,7 +60,7 @@ QString publishFile(const QString &temporary, const QString &target, bool mayRep
         return reason;
     };
 
-    if (!syncPath(from, O_RDONLY)) {
+    if (!sync(temporary)) {
         return fail(errorText(errno));
     }
     if (mayReplace) {
@@ -75,8 +78,9 @@ QString publishFile(const QString &temporary, const QString &target, bool mayRep
         }
     }
     removeTemporary(temporary);
-    // Make the new directory entry itself durable.
-    syncPath(QFile::encodeName(QFileInfo(target).absolutePath()), O_RDONLY | O_DIRECTORY);
+    // Make the new directory entry itself durable. The file is in place already, so a failure
+    // here cannot undo the save.
+    (void)sync(QFileInfo(target).absolutePath());
     return {};
 }
 

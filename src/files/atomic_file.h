@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace lotdraw {
 
@@ -18,11 +19,18 @@ namespace lotdraw {
 // whatever else was left in there.
 void removeTemporary(const QString &temporary);
 
+// Flushes the file or folder at `path` to the disk (fsync); false, with errno set, when it fails.
+[[nodiscard]] bool syncToDisk(const QString &path);
+// How publishFile() flushes: syncToDisk(), or a stand-in of a test's.
+using DiskSync = std::function<bool(const QString &path)>;
+
 // Moves the finished `temporary` file to `target`. With `mayReplace` an existing target is
 // replaced atomically and keeps its permissions; without it an existing target is left alone and
-// the call fails. Either way the temporary file's private folder is removed; on failure the reason
-// is returned, on success the empty text.
-[[nodiscard]] QString publishFile(const QString &temporary, const QString &target, bool mayReplace);
+// the call fails. The new content reaches the disk before its name takes the target's place, and
+// the folder's new entry after. Either way the temporary file's private folder is removed; on
+// failure the reason is returned, on success the empty text.
+[[nodiscard]] QString publishFile(const QString &temporary, const QString &target, bool mayReplace,
+                                  const DiskSync &sync = syncToDisk);
 
 // The real file behind `path` (symbolic links followed), so that a replacement lands where the
 // link points instead of replacing the link; `path` itself when it does not exist yet.

@@ -16,9 +16,9 @@ class AtomicFileTest : public QObject {
 
 private slots:
     void init();
-    void publishReplacesAndKeepsPermissions();
+    void publishReplacesInOneStep_data();
+    void publishReplacesInOneStep();
     void publishWithoutReplaceKeepsAnExistingFile();
-    void publishWithoutReplaceCreatesTheFile();
     void publishFailureRemovesTheTemporaryFile();
     void replacementFollowsASymbolicLink();
     void temporaryFileLiesBesideTheTarget();
@@ -32,21 +32,44 @@ void AtomicFileTest::init() {
     QVERIFY(m_dir->isValid());
 }
 
-void AtomicFileTest::publishReplacesAndKeepsPermissions() {
+void AtomicFileTest::publishReplacesInOneStep_data() {
+    QTest::addColumn<bool>("mayReplace");
+    QTest::addColumn<bool>("fileSyncFails");
+    QTest::newRow("replacing the file") << true << false;
+    QTest::newRow("making a new file") << false << false;
+    QTest::newRow("the new content cannot reach the disk") << true << true;
+}
+
+void AtomicFileTest::publishReplacesInOneStep() {
+    QFETCH(bool, mayReplace);
+    QFETCH(bool, fileSyncFails);
     const QString target = m_dir->filePath(QStringLiteral("导入名单.xls"));
-    writeFile(target, "old");
-    QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+    if (mayReplace) {
+        writeFile(target, "old");
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+    }
     const QString temporary = temporarySibling(target);
     writeFile(temporary, "new");
+    QVERIFY(QFile::setPermissions(temporary, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    // Each path synced, with what the target held at that moment.
+    QStringList synced;
+    const auto sync = [&](const QString &path) {
+        synced.append(path + u'=' + QString::fromUtf8(fileBytes(target)));
+        return !(fileSyncFails && path == temporary) && syncToDisk(path);
+    };
 
-    QCOMPARE(publishFile(temporary, target, true), QString());
-    QCOMPARE(fileBytes(target), QByteArray("new"));
-    QVERIFY(!QFileInfo::exists(temporary));
+    QCOMPARE(publishFile(temporary, target, mayReplace, sync).isEmpty(), !fileSyncFails);
+    // The new content reaches the disk before its name replaces the old file, the new name after.
+    const QString before = temporary + (mayReplace ? QStringLiteral("=old") : QStringLiteral("="));
+    QCOMPARE(synced,
+             fileSyncFails ? QStringList{before} : (QStringList{before, m_dir->path() + QStringLiteral("=new")}));
+    QCOMPARE(fileBytes(target), fileSyncFails ? QByteArray("old") : QByteArray("new"));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("导入名单.xls")});
-    // The temporary file was made with the default mode (readable by all); the workbook keeps its own.
-    QVERIFY(!(QFile::permissions(target) & (QFile::ReadGroup | QFile::ReadOther)));
-    QVERIFY(QFile::permissions(target) & QFile::WriteOwner);
+    // A replaced workbook keeps its own permissions, not those of the new file.
+    QCOMPARE(bool(QFile::permissions(target) & QFile::ReadOther), !mayReplace);
+    // The real sync flushes a folder, and says so when there is nothing to flush.
+    QVERIFY(syncToDisk(m_dir->path()) && !syncToDisk(temporary));
 }
 
 void AtomicFileTest::publishWithoutReplaceKeepsAnExistingFile() {
@@ -57,16 +80,6 @@ void AtomicFileTest::publishWithoutReplaceKeepsAnExistingFile() {
 
     QVERIFY(!publishFile(temporary, target, false).isEmpty());
     QCOMPARE(fileBytes(target), QByteArray("someone else's"));
-    QVERIFY(!QFileInfo::exists(temporary));
-}
-
-void AtomicFileTest::publishWithoutReplaceCreatesTheFile() {
-    const QString target = m_dir->filePath(QStringLiteral("a.xls"));
-    const QString temporary = temporarySibling(target);
-    writeFile(temporary, "new");
-
-    QCOMPARE(publishFile(temporary, target, false), QString());
-    QCOMPARE(fileBytes(target), QByteArray("new"));
     QVERIFY(!QFileInfo::exists(temporary));
 }
 

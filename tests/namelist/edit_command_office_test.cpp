@@ -9,9 +9,7 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 #include <unistd.h>
 
 using namespace lotdraw;
@@ -42,18 +40,16 @@ private slots:
     void readOnlyWorkbookOpensReadOnly();
 
 private:
-    [[nodiscard]] QList<qint64> ourOffices() const { return officeProcesses(m_home->path(), true); }
-    [[nodiscard]] QString officeLockFilePath() const {
-        return m_folder->filePath(QStringLiteral(".~lock.导入名单.xls#"));
-    }
+    [[nodiscard]] QList<qint64> ourOffices() const { return m_fixture->offices(true); }
+    [[nodiscard]] QString officeLockFilePath() const { return m_fixture->path(QStringLiteral(".~lock.导入名单.xls#")); }
     [[nodiscard]] QList<unsigned long> workbookWindows() const {
         return m_display->windowsTitled(QStringLiteral("导入名单"));
     }
 
     std::unique_ptr<XvfbDisplay> m_display;
     std::unique_ptr<FreshOfficeHome> m_home;
+    std::unique_ptr<OfficeFixture> m_fixture;
     std::unique_ptr<LibreOfficeApplication> m_office;
-    std::unique_ptr<QTemporaryDir> m_folder;
     QString m_path;
     DrawState m_state;
     FakeFormControls m_controls;
@@ -67,23 +63,25 @@ void EditCommandOfficeTest::initTestCase() {
         QSKIP("needs Xvfb for the office's window; it could not be started");
     }
     m_home = std::make_unique<FreshOfficeHome>();
-    m_office = std::make_unique<LibreOfficeApplication>(
-        LibreOfficeOptions{.profileFolder = m_home->path() + QStringLiteral("/automation profile")});
+    m_fixture = std::make_unique<OfficeFixture>(m_home->path());
+    m_office =
+        std::make_unique<LibreOfficeApplication>(LibreOfficeOptions{.profileFolder = m_fixture->profileFolder()});
 }
 
 void EditCommandOfficeTest::cleanupTestCase() {
     m_office.reset();
+    m_fixture.reset();
     m_home.reset();
     m_display.reset();
 }
 
 void EditCommandOfficeTest::init() {
     // The command's probe would refuse while another office of this login runs.
-    if (officeRunsBesides(m_home->path())) {
+    if (m_fixture->otherOfficeRuns()) {
         QSKIP(kOfficeOfThisLoginRuns);
     }
-    m_folder = std::make_unique<QTemporaryDir>(m_home->path() + QStringLiteral("/workbook-XXXXXX"));
-    m_path = m_folder->filePath(QStringLiteral("导入名单.xls"));
+    QVERIFY(m_fixture->init());
+    m_path = m_fixture->path();
     m_state = DrawState{};
     m_controls = FakeFormControls{};
     m_messages.clear();
@@ -92,22 +90,16 @@ void EditCommandOfficeTest::init() {
 }
 
 void EditCommandOfficeTest::cleanup() {
-    if (!m_folder) {
+    if (!m_fixture) {
         return;
     }
-    // A failed check may leave the user's window open: close it so the next test starts clean, and
-    // end the office outright if a question of its own keeps it open.
+    // A failed check may leave the user's window open: close it so the next test starts clean (the
+    // fixture ends the office outright if a question of its own keeps it open).
     for (const unsigned long window : m_display->windowsTitled(QStringLiteral("LibreOffice"))) {
         m_display->requestClose(window);
     }
-    const bool closed = QTest::qWaitFor([this] { return ourOffices().isEmpty(); }, 20'000);
-    for (const qint64 pid : ourOffices()) {
-        ::kill(-::getpgid(static_cast<pid_t>(pid)), SIGKILL);
-    }
-    QVERIFY2(closed, "the office did not end when its window was closed");
-    QTRY_VERIFY_WITH_TIMEOUT(officeLockFiles(m_folder->path()).isEmpty(), 5'000);
     m_commands.reset();
-    m_folder.reset();
+    m_fixture->cleanup();
 }
 
 void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
@@ -124,6 +116,12 @@ void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
     QCOMPARE(m_messages.shown(), QStringList{running});
     m_messages.clear();
     QTRY_VERIFY2_WITH_TIMEOUT(!workbookWindows().isEmpty(), "no window of the workbook appeared", 30'000);
+    // The user's office lives in a session of its own, not as our child: it outlives the program.
+    const QList<qint64> userOffices = officeProcesses(m_path, true);
+    QVERIFY(!userOffices.isEmpty());
+    for (const qint64 pid : userOffices) {
+        QVERIFY(::getsid(static_cast<pid_t>(pid)) != ::getsid(0));
+    }
     if (const QByteArray shot = qgetenv("LOTDRAW_SCREENSHOT"); !shot.isEmpty()) {
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(officeLockFilePath()), 30'000);
         QVERIFY(m_display->screenshot(QString::fromLocal8Bit(shot)));
@@ -223,7 +221,7 @@ void EditCommandOfficeTest::readOnlyWorkbookOpensReadOnly() {
     // would when opened by hand, read-only and saying so.
     makeWorkbookFromCsv(QStringLiteral("名单\n姓名\n甲\n"), m_path);
     ReadOnlyPlaces places;
-    if (const QString refusal = places.makeReadOnly(m_folder->path()); !refusal.isEmpty()) {
+    if (const QString refusal = places.makeReadOnly(m_fixture->folder()); !refusal.isEmpty()) {
         QSKIP(qPrintable(refusal));
     }
 

@@ -71,7 +71,6 @@ class WorkbookFilesTest : public QObject {
 
 private slots:
     void init();
-    void lockFilePath();
     void lockFileOwner_data();
     void lockFileOwner();
     void lockFileFields_data();
@@ -88,11 +87,6 @@ private:
 void WorkbookFilesTest::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-}
-
-void WorkbookFilesTest::lockFilePath() {
-    QCOMPARE(officeLockFilePath(QStringLiteral("/data/名单/导入名单.xls")),
-             QStringLiteral("/data/名单/.~lock.导入名单.xls#"));
 }
 
 void WorkbookFilesTest::lockFileOwner_data() {

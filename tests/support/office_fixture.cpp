@@ -6,14 +6,20 @@
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 #include <algorithm>
+#include <csignal>
+#include <functional>
 #include <pwd.h>
 #include <stdexcept>
+#include <thread>
 #include <unistd.h>
 
 namespace lotdraw::testing {
 namespace {
+
+using namespace std::chrono_literals;
 
 QString profileUrl() {
     // One profile for the whole test process: the first conversion pays for creating it.
@@ -23,13 +29,6 @@ QString profileUrl() {
 
 void fail(const QString &what) {
     throw std::runtime_error(what.toStdString());
-}
-
-void writeAll(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        fail(QStringLiteral("cannot write ") + path);
-    }
 }
 
 // Runs a headless soffice on the fixture's profile with `arguments` and waits for it to end.
@@ -93,7 +92,7 @@ End Sub
 // Stores the workbook at `path` again with `filter`, protected by a password. The profile exists:
 // a conversion made the workbook.
 void storeWithPassword(const QString &path, const QString &filter) {
-    writeAll(QUrl(profileUrl()).toLocalFile() + QStringLiteral("/user/basic/Standard/Module1.xba"), kPasswordMacro);
+    writeFile(QUrl(profileUrl()).toLocalFile() + QStringLiteral("/user/basic/Standard/Module1.xba"), kPasswordMacro);
     const QTemporaryDir work;
     const QString source = work.filePath(QStringLiteral("plain"));
     const QString target = work.filePath(QStringLiteral("protected"));
@@ -175,6 +174,29 @@ QByteArray rootWorkbookPackage(const QList<QStringList> &rows) {
     });
 }
 
+// This login's live processes whose name `named` accepts and, unless `mentioning` is empty, with
+// it in one of their arguments.
+QList<qint64> liveProcesses(const std::function<bool(const QByteArray &)> &named, const QString &mentioning) {
+    QList<qint64> result;
+    const QByteArray wanted = mentioning.toUtf8();
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool isNumber = false;
+        const qint64 pid = entry.toLongLong(&isNumber);
+        if (!isNumber || !named(procFile(entry, "comm").trimmed()) ||
+            QFileInfo(QStringLiteral("/proc/") + entry).ownerId() != ::getuid() ||
+            !isLiveProcess(static_cast<pid_t>(pid))) {
+            continue;
+        }
+        const QList<QByteArray> arguments = procFile(entry, "cmdline").split('\0');
+        if (wanted.isEmpty() || std::any_of(arguments.begin(), arguments.end(),
+                                            [&](const QByteArray &each) { return each.contains(wanted); })) {
+            result.append(pid);
+        }
+    }
+    return result;
+}
+
 } // namespace
 
 void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format, CsvCells cells) {
@@ -182,7 +204,7 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
                                          {QStringLiteral("xlsx"), QStringLiteral("xlsx:Calc MS Excel 2007 XML")},
                                          {QStringLiteral("ods"), QStringLiteral("ods:calc8")}};
     if (format == QStringLiteral("xlsx at the root")) {
-        writeAll(path, rootWorkbookPackage(parseCsv(csvText)));
+        writeFile(path, rootWorkbookPackage(parseCsv(csvText)));
         return;
     }
     if (format.endsWith(QStringLiteral(" with a password"))) {
@@ -195,7 +217,7 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
         // Cut off before its last entry, the manifest, and the zip's directory that follows it.
         makeWorkbookFromCsv(csvText, path, QStringLiteral("ods"), cells);
         const QByteArray whole = fileBytes(path);
-        writeAll(path, whole.left(whole.lastIndexOf("PK\x03\x04")));
+        writeFile(path, whole.left(whole.lastIndexOf("PK\x03\x04")));
         return;
     }
     if (!filters.contains(format)) {
@@ -255,14 +277,6 @@ QString cellAt(const QList<QStringList> &rows, int row, int column) {
     }
     const QStringList &cells = rows.at(row - 1);
     return column >= 1 && column <= cells.size() ? cells.at(column - 1) : QString();
-}
-
-QStringList columnAt(const QList<QStringList> &rows, int column, int first, int last) {
-    QStringList result;
-    for (int row = first; row <= last; ++row) {
-        result.append(cellAt(rows, row, column));
-    }
-    return result;
 }
 
 QList<QStringList> parseCsv(const QString &text) {
@@ -378,32 +392,29 @@ QString loginName() {
     return account == nullptr ? QString() : QString::fromLocal8Bit(account->pw_name);
 }
 
-bool officeRunsBesides(const QString &ours) {
-    const QList<qint64> all = officeProcesses({}, true);
-    return ours.isEmpty() ? !all.isEmpty() : all.size() > officeProcesses(ours, true).size();
+QList<qint64> officeProcesses(const QString &mentioning, bool withLaunchers) {
+    return liveProcesses(
+        [withLaunchers](const QByteArray &name) {
+            return name == "soffice.bin" ||
+                   (withLaunchers && (name == "soffice" || name == "oosplash" || name == "libreoffice"));
+        },
+        mentioning);
 }
 
-QList<qint64> officeProcesses(const QString &mentioning, bool withLaunchers) {
-    QList<qint64> result;
-    const QByteArray wanted = mentioning.toUtf8();
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        bool isNumber = false;
-        const qint64 pid = entry.toLongLong(&isNumber);
-        const QByteArray name = procFile(entry, "comm").trimmed();
-        const bool office = name == "soffice.bin" ||
-                            (withLaunchers && (name == "soffice" || name == "oosplash" || name == "libreoffice"));
-        if (!isNumber || !office || QFileInfo(QStringLiteral("/proc/") + entry).ownerId() != ::getuid() ||
-            !isLiveProcess(static_cast<pid_t>(pid))) {
-            continue;
-        }
-        const QList<QByteArray> arguments = procFile(entry, "cmdline").split('\0');
-        if (wanted.isEmpty() || std::any_of(arguments.begin(), arguments.end(),
-                                            [&](const QByteArray &each) { return each.contains(wanted); })) {
-            result.append(pid);
+QList<qint64> processesMentioning(const QString &text) {
+    return liveProcesses([](const QByteArray &) { return true; }, text);
+}
+
+bool waitUntilThreadSleeps(pid_t thread, const std::atomic<bool> &returned) {
+    const QString stat = QStringLiteral("/proc/self/task/%1/stat").arg(thread);
+    for (; !returned; std::this_thread::sleep_for(1ms)) {
+        const QByteArray line = fileBytes(stat);
+        const QByteArray state = line.mid(line.lastIndexOf(')') + 2, 1);
+        if (state == "S" || state == "D") {
+            return true;
         }
     }
-    return result;
+    return false;
 }
 
 bool isLiveProcess(pid_t pid) {
@@ -422,10 +433,6 @@ std::vector<pid_t> childProcesses(pid_t parent) {
         }
     }
     return result;
-}
-
-QStringList officeLockFiles(const QString &folder) {
-    return QDir(folder).entryList({QStringLiteral(".~lock.*#")}, QDir::Files | QDir::Hidden);
 }
 
 QStringList leftoverFiles(const QString &folder) {
@@ -465,6 +472,42 @@ QByteArray zipOf(const QList<std::pair<QByteArray, QByteArray>> &entries) {
     zip += directory + QByteArray("PK\x05\x06", 4) + u16(0) + u16(0) + u16(entries.size()) + u16(entries.size()) +
            u32(directory.size()) + u32(directoryOffset) + u16(0);
     return zip;
+}
+
+OfficeFixture::OfficeFixture(const QString &root)
+    : m_ownRoot(root.isEmpty() ? std::make_unique<QTemporaryDir>() : nullptr)
+    , m_root(m_ownRoot ? m_ownRoot->path() : root) {}
+
+bool OfficeFixture::init() {
+    m_folder = std::make_unique<QTemporaryDir>(m_root + QStringLiteral("/test-XXXXXX"));
+    return m_folder->isValid();
+}
+
+QString OfficeFixture::path(const QString &name) const {
+    return m_folder ? m_folder->filePath(name) : QString();
+}
+
+QList<qint64> OfficeFixture::offices(bool withLaunchers) const {
+    return officeProcesses(m_root, withLaunchers);
+}
+
+void OfficeFixture::cleanup() {
+    // An office just killed takes the kernel a moment to take down, a window the user closed a
+    // moment to end its office; one that stays is ended here, so that a failure leaves nothing.
+    const bool ended = QTest::qWaitFor([this] { return offices(true).isEmpty(); }, 20'000);
+    for (const qint64 pid : offices(true)) {
+        const pid_t group = ::getpgid(static_cast<pid_t>(pid));
+        ::kill(group > 0 && group != ::getpgrp() ? -group : static_cast<pid_t>(pid), SIGKILL);
+    }
+    const auto left = [this] {
+        return leftoverFiles(m_root) + (m_folder ? leftoverFiles(m_folder->path()) : QStringList()) +
+               QDir(QStringLiteral("/tmp"))
+                   .entryList({QStringLiteral("OSL_PIPE_*_lotdraw-%1-*").arg(::getpid())}, QDir::System | QDir::Hidden);
+    };
+    const QStringList files = QTest::qWaitFor([&left] { return left().isEmpty(); }, 5'000) ? QStringList() : left();
+    m_folder.reset();
+    QVERIFY2(ended, "an office of the test still ran after it");
+    QVERIFY2(files.isEmpty(), qPrintable(QStringLiteral("left behind: ") + files.join(u' ')));
 }
 
 } // namespace lotdraw::testing

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <atomic>
+#include <memory>
 #include <sys/types.h>
 #include <utility>
 #include <vector>
@@ -42,9 +44,6 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
 // Cell (row, column), both 1-based, of rows read above; the empty text outside them.
 [[nodiscard]] QString cellAt(const QList<QStringList> &rows, int row, int column);
 
-// Cells (first..last, column) of rows read above.
-[[nodiscard]] QStringList columnAt(const QList<QStringList> &rows, int column, int first, int last);
-
 // Splits CSV text into rows of fields.
 [[nodiscard]] QList<QStringList> parseCsv(const QString &text);
 
@@ -59,11 +58,14 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
 [[nodiscard]] bool isLiveProcess(pid_t pid);
 // The children of `parent` (soffice.bin under its launcher).
 [[nodiscard]] std::vector<pid_t> childProcesses(pid_t parent);
+// This login's live processes of any name with `text` in one of their arguments.
+[[nodiscard]] QList<qint64> processesMentioning(const QString &text);
+// Waits until `thread` (of this process) sleeps, as it does blocked in a call; false when
+// `returned` is set first.
+bool waitUntilThreadSleeps(pid_t thread, const std::atomic<bool> &returned);
 
 // --- Files --------------------------------------------------------------------------------------
 
-// Lock files ".~lock.*#" in `folder`.
-[[nodiscard]] QStringList officeLockFiles(const QString &folder);
 // Lock files and the private folders of unfinished saves in `folder`.
 [[nodiscard]] QStringList leftoverFiles(const QString &folder);
 
@@ -110,8 +112,38 @@ private:
 // it and refuse the command under test.
 inline constexpr char kOfficeOfThisLoginRuns[] = "LibreOffice is running for this login";
 
-// True while an office of this login runs (launchers included) that has `ours` in none of its
-// arguments: the user's own Calc, say, or one that another test run started.
-[[nodiscard]] bool officeRunsBesides(const QString &ours);
+// --- Tests against a real office ----------------------------------------------------------------
+
+// What every test against a real office shares. Everything lies in one root folder: the private
+// automation profile (its name holds a space, as users' folders do) and a fresh folder for each
+// test, so every office a test starts names the root in its arguments, and no other office does.
+class OfficeFixture final {
+public:
+    // `root` is a folder to use (a fresh home, say); without it a new temporary folder.
+    explicit OfficeFixture(const QString &root = {});
+
+    [[nodiscard]] QString root() const { return m_root; }
+    [[nodiscard]] QString profileFolder() const { return m_root + QStringLiteral("/automation profile"); }
+    // Makes a fresh folder for the next test (a test's init()); false when it cannot.
+    bool init();
+    [[nodiscard]] QString folder() const { return m_folder ? m_folder->path() : QString(); }
+    // `name` in the test's folder; the name-list workbook by default.
+    [[nodiscard]] QString path(const QString &name = QStringLiteral("导入名单.xls")) const;
+    // The offices of the test (soffice.bin only, unless launchers are asked for).
+    [[nodiscard]] QList<qint64> offices(bool withLaunchers = false) const;
+    // True while an office of this login runs (launchers included) that is none of the test's: the
+    // user's own Calc, say, or another test run's. The program's probe would see it and refuse the
+    // command under test (skip with kOfficeOfThisLoginRuns).
+    [[nodiscard]] bool otherOfficeRuns() const { return officeProcesses({}, true).size() > offices(true).size(); }
+    // A test's cleanup(): waits (bounded) for the test's offices to end and ends any that stays;
+    // fails on it, on a lock file or an unfinished save in the test's folder or the root, or on the
+    // socket of an office's pipe left in /tmp. The test's folder goes.
+    void cleanup();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_ownRoot;
+    QString m_root;
+    std::unique_ptr<QTemporaryDir> m_folder;
+};
 
 } // namespace lotdraw::testing

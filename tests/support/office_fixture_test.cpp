@@ -37,7 +37,7 @@ void OfficeFixtureTest::workbookRoundTripsThroughCsv() {
     QCOMPARE(cellAt(rows, 9, 9), QString());
     // The conversions' offices have ended (their private profiles carry this name).
     QCOMPARE(officeProcesses(QStringLiteral("lotdraw-fixture-"), true), QList<qint64>{});
-    QCOMPARE(officeLockFiles(folder.path()), QStringList{});
+    QCOMPARE(leftoverFiles(folder.path()), QStringList{});
 }
 
 QTEST_GUILESS_MAIN(OfficeFixtureTest)
