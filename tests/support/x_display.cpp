@@ -9,19 +9,38 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <memory>
 
 namespace lotdraw::testing {
 namespace {
 
-struct DisplayCloser {
-    void operator()(Display *display) const { XCloseDisplay(display); }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+// A connection for looking at and poking other programs' windows, any of which may close at any
+// moment. The errors that a gone window causes (BadWindow in the middle of a read, say) are expected
+// here: while the connection is open they are ignored, and the call that met one returns its failure,
+// instead of Xlib's default handler ending the process. Xlib has one error handler per process; the
+// previous one comes back once the connection has closed and its last replies have arrived.
+class XConnection final {
+public:
+    explicit XConnection(const QString &name)
+        : m_display(XOpenDisplay(name.toLocal8Bit().constData()))
+        , m_previousHandler(XSetErrorHandler(&ignoreError)) {}
+    ~XConnection() {
+        if (m_display != nullptr) {
+            XCloseDisplay(m_display); // waits for the replies, so their errors land here
+        }
+        XSetErrorHandler(m_previousHandler);
+    }
+    XConnection(const XConnection &) = delete;
+    XConnection &operator=(const XConnection &) = delete;
 
-DisplayPtr openDisplay(const QString &name) {
-    return DisplayPtr(XOpenDisplay(name.toLocal8Bit().constData()));
-}
+    [[nodiscard]] Display *get() const { return m_display; }
+    explicit operator bool() const { return m_display != nullptr; }
+
+private:
+    static int ignoreError(Display *, XErrorEvent *) { return 0; }
+
+    Display *m_display;
+    XErrorHandler m_previousHandler;
+};
 
 QString titleOf(Display *display, Window window) {
     const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
@@ -82,7 +101,7 @@ XvfbDisplay::XvfbDisplay()
             if (m_server.state() != QProcess::Running) {
                 break; // lost the race for this number; try the next one
             }
-            if (openDisplay(m_name)) {
+            if (XConnection(m_name)) {
                 m_running = true;
                 break;
             }
@@ -113,25 +132,19 @@ XvfbDisplay::~XvfbDisplay() {
     }
 }
 
-QList<unsigned long> XvfbDisplay::windowsTitled(const QString &text) const {
+QList<unsigned long> XvfbDisplay::topLevelWindows() const {
     QList<unsigned long> result;
-    const DisplayPtr display = openDisplay(m_name);
-    if (!display) {
-        return result;
-    }
+    const XConnection display(m_name);
     Window root = 0;
     Window parent = 0;
     Window *children = nullptr;
     unsigned int count = 0;
-    if (XQueryTree(display.get(), DefaultRootWindow(display.get()), &root, &parent, &children, &count) == 0) {
+    if (!display ||
+        XQueryTree(display.get(), DefaultRootWindow(display.get()), &root, &parent, &children, &count) == 0) {
         return result;
     }
     for (unsigned int i = 0; i < count; ++i) {
-        XWindowAttributes attributes{};
-        if (XGetWindowAttributes(display.get(), children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
-            titleOf(display.get(), children[i]).contains(text)) {
-            result.append(children[i]);
-        }
+        result.append(children[i]);
     }
     if (children != nullptr) {
         XFree(children);
@@ -139,8 +152,21 @@ QList<unsigned long> XvfbDisplay::windowsTitled(const QString &text) const {
     return result;
 }
 
+QList<unsigned long> XvfbDisplay::windowsTitled(const QString &text, const QList<unsigned long> &windows) const {
+    QList<unsigned long> result;
+    const XConnection display(m_name);
+    for (const unsigned long window : windows) {
+        XWindowAttributes attributes{};
+        if (display && XGetWindowAttributes(display.get(), window, &attributes) != 0 &&
+            attributes.map_state == IsViewable && titleOf(display.get(), window).contains(text)) {
+            result.append(window);
+        }
+    }
+    return result;
+}
+
 void XvfbDisplay::requestClose(unsigned long window) const {
-    const DisplayPtr display = openDisplay(m_name);
+    const XConnection display(m_name);
     if (!display) {
         return;
     }
@@ -156,12 +182,11 @@ void XvfbDisplay::requestClose(unsigned long window) const {
 }
 
 void XvfbDisplay::focus(unsigned long window) const {
-    const DisplayPtr display = openDisplay(m_name);
-    if (!display) {
+    const XConnection display(m_name);
+    XWindowAttributes attributes{};
+    if (!display || XGetWindowAttributes(display.get(), window, &attributes) == 0) {
         return;
     }
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(display.get(), window, &attributes);
     XTestFakeMotionEvent(display.get(), -1, attributes.x + attributes.width / 2, attributes.y + attributes.height / 2,
                          CurrentTime);
     // The keyboard follows the pointer, so a dialog that opens over the window takes the keys too.
@@ -171,7 +196,7 @@ void XvfbDisplay::focus(unsigned long window) const {
 }
 
 void XvfbDisplay::pressKey(const char *keysym, bool withControl) const {
-    const DisplayPtr display = openDisplay(m_name);
+    const XConnection display(m_name);
     if (!display) {
         return;
     }

@@ -19,8 +19,16 @@ public:
     [[nodiscard]] bool isRunning() const { return m_running; }
     [[nodiscard]] QString name() const { return m_name; }
 
-    // Top-level windows whose title contains `text`.
-    [[nodiscard]] QList<unsigned long> windowsTitled(const QString &text) const;
+    // The windows of other programs may close at any moment: every call below skips or ignores a
+    // window that has gone, and an X error it causes never ends the test.
+
+    // Top-level windows, shown or not.
+    [[nodiscard]] QList<unsigned long> topLevelWindows() const;
+    // Those of `windows` that still show and whose title contains `text`.
+    [[nodiscard]] QList<unsigned long> windowsTitled(const QString &text, const QList<unsigned long> &windows) const;
+    [[nodiscard]] QList<unsigned long> windowsTitled(const QString &text) const {
+        return windowsTitled(text, topLevelWindows());
+    }
     // Asks a window to close, as its close button would (WM_DELETE_WINDOW).
     void requestClose(unsigned long window) const;
     // Puts the pointer over the middle of `window` and lets the keyboard follow the pointer.
