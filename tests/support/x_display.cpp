@@ -1,14 +1,16 @@
 #include "support/x_display.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QThread>
+#include <QTest>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <algorithm>
 
 namespace lotdraw::testing {
 namespace {
@@ -91,22 +93,18 @@ XvfbDisplay::XvfbDisplay()
             continue;
         }
         m_name = QStringLiteral(":%1").arg(number);
+        // Xvfb writes the number to its output once it takes connections; it ends at once when
+        // another server has taken the number meanwhile. A start on a busy machine may be slow.
         m_server.start(QStringLiteral("Xvfb"),
-                       {m_name, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24"),
-                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                       {m_name, QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                        QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
         if (!m_server.waitForStarted()) {
-            return;
+            return; // no Xvfb here
         }
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            if (m_server.state() != QProcess::Running) {
-                break; // lost the race for this number; try the next one
-            }
-            if (XConnection(m_name)) {
-                m_running = true;
-                break;
-            }
-            QThread::msleep(50);
+        while (!m_server.canReadLine() && m_server.waitForReadyRead(60'000)) {
         }
+        m_running = m_server.canReadLine();
         if (!m_running && m_server.state() == QProcess::Running) {
             m_server.kill();
             m_server.waitForFinished();
@@ -165,6 +163,11 @@ QList<unsigned long> XvfbDisplay::windowsTitled(const QString &text, const QList
     return result;
 }
 
+unsigned long XvfbDisplay::selectionOwner(const char *selection) const {
+    const XConnection display(m_name);
+    return display ? XGetSelectionOwner(display.get(), XInternAtom(display.get(), selection, False)) : 0;
+}
+
 void XvfbDisplay::requestClose(unsigned long window) const {
     const XConnection display(m_name);
     if (!display) {
@@ -192,7 +195,6 @@ void XvfbDisplay::focus(unsigned long window) const {
     // The keyboard follows the pointer, so a dialog that opens over the window takes the keys too.
     XSetInputFocus(display.get(), PointerRoot, RevertToPointerRoot, CurrentTime);
     XSync(display.get(), False);
-    QThread::msleep(300);
 }
 
 void XvfbDisplay::pressKey(const char *keysym, bool withControl) const {
@@ -202,16 +204,31 @@ void XvfbDisplay::pressKey(const char *keysym, bool withControl) const {
     }
     const KeyCode control = XKeysymToKeycode(display.get(), XK_Control_L);
     const KeyCode key = XKeysymToKeycode(display.get(), XStringToKeysym(keysym));
+    // Each press is held back a millisecond in the server, so that it never bears the time of the
+    // release before it: Calc takes a release and a press at one time for the key's auto-repeat, and
+    // a key pressed twice in a row would count once.
+    constexpr unsigned long kLater = 1;
     if (withControl) {
-        XTestFakeKeyEvent(display.get(), control, True, CurrentTime);
+        XTestFakeKeyEvent(display.get(), control, True, kLater);
     }
-    XTestFakeKeyEvent(display.get(), key, True, CurrentTime);
+    XTestFakeKeyEvent(display.get(), key, True, kLater);
     XTestFakeKeyEvent(display.get(), key, False, CurrentTime);
     if (withControl) {
         XTestFakeKeyEvent(display.get(), control, False, CurrentTime);
     }
     XSync(display.get(), False);
-    QThread::msleep(150);
+}
+
+bool XvfbDisplay::pressKeyUntil(const char *keysym, bool withControl, const std::function<bool()> &done,
+                                int timeoutMs) const {
+    const QDeadlineTimer deadline(timeoutMs);
+    for (int interval = 100; !deadline.hasExpired(); interval = std::min(2 * interval, 2000)) {
+        pressKey(keysym, withControl);
+        if (QTest::qWaitFor(done, static_cast<int>(std::min<qint64>(interval, deadline.remainingTime())))) {
+            return true;
+        }
+    }
+    return done();
 }
 
 void XvfbDisplay::typeText(const QString &text) const {
