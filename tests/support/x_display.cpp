@@ -1,27 +1,48 @@
 #include "support/x_display.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QThread>
+#include <QTest>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <memory>
+#include <algorithm>
 
 namespace lotdraw::testing {
 namespace {
 
-struct DisplayCloser {
-    void operator()(Display *display) const { XCloseDisplay(display); }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+// A connection for looking at and poking other programs' windows, any of which may close at any
+// moment. The errors that a gone window causes (BadWindow in the middle of a read, say) are expected
+// here: while the connection is open they are ignored, and the call that met one returns its failure,
+// instead of Xlib's default handler ending the process. Xlib has one error handler per process; the
+// previous one comes back once the connection has closed and its last replies have arrived.
+class XConnection final {
+public:
+    explicit XConnection(const QString &name)
+        : m_display(XOpenDisplay(name.toLocal8Bit().constData()))
+        , m_previousHandler(XSetErrorHandler(&ignoreError)) {}
+    ~XConnection() {
+        if (m_display != nullptr) {
+            XCloseDisplay(m_display); // waits for the replies, so their errors land here
+        }
+        XSetErrorHandler(m_previousHandler);
+    }
+    XConnection(const XConnection &) = delete;
+    XConnection &operator=(const XConnection &) = delete;
 
-DisplayPtr openDisplay(const QString &name) {
-    return DisplayPtr(XOpenDisplay(name.toLocal8Bit().constData()));
-}
+    [[nodiscard]] Display *get() const { return m_display; }
+    explicit operator bool() const { return m_display != nullptr; }
+
+private:
+    static int ignoreError(Display *, XErrorEvent *) { return 0; }
+
+    Display *m_display;
+    XErrorHandler m_previousHandler;
+};
 
 QString titleOf(Display *display, Window window) {
     const Atom netWmName = XInternAtom(display, "_NET_WM_NAME", False);
@@ -72,22 +93,18 @@ XvfbDisplay::XvfbDisplay()
             continue;
         }
         m_name = QStringLiteral(":%1").arg(number);
+        // Xvfb writes the number to its output once it takes connections; it ends at once when
+        // another server has taken the number meanwhile. A start on a busy machine may be slow.
         m_server.start(QStringLiteral("Xvfb"),
-                       {m_name, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24"),
-                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                       {m_name, QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                        QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
         if (!m_server.waitForStarted()) {
-            return;
+            return; // no Xvfb here
         }
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            if (m_server.state() != QProcess::Running) {
-                break; // lost the race for this number; try the next one
-            }
-            if (openDisplay(m_name)) {
-                m_running = true;
-                break;
-            }
-            QThread::msleep(50);
+        while (!m_server.canReadLine() && m_server.waitForReadyRead(60'000)) {
         }
+        m_running = m_server.canReadLine();
         if (!m_running && m_server.state() == QProcess::Running) {
             m_server.kill();
             m_server.waitForFinished();
@@ -113,25 +130,19 @@ XvfbDisplay::~XvfbDisplay() {
     }
 }
 
-QList<unsigned long> XvfbDisplay::windowsTitled(const QString &text) const {
+QList<unsigned long> XvfbDisplay::topLevelWindows() const {
     QList<unsigned long> result;
-    const DisplayPtr display = openDisplay(m_name);
-    if (!display) {
-        return result;
-    }
+    const XConnection display(m_name);
     Window root = 0;
     Window parent = 0;
     Window *children = nullptr;
     unsigned int count = 0;
-    if (XQueryTree(display.get(), DefaultRootWindow(display.get()), &root, &parent, &children, &count) == 0) {
+    if (!display ||
+        XQueryTree(display.get(), DefaultRootWindow(display.get()), &root, &parent, &children, &count) == 0) {
         return result;
     }
     for (unsigned int i = 0; i < count; ++i) {
-        XWindowAttributes attributes{};
-        if (XGetWindowAttributes(display.get(), children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
-            titleOf(display.get(), children[i]).contains(text)) {
-            result.append(children[i]);
-        }
+        result.append(children[i]);
     }
     if (children != nullptr) {
         XFree(children);
@@ -139,8 +150,26 @@ QList<unsigned long> XvfbDisplay::windowsTitled(const QString &text) const {
     return result;
 }
 
+QList<unsigned long> XvfbDisplay::windowsTitled(const QString &text, const QList<unsigned long> &windows) const {
+    QList<unsigned long> result;
+    const XConnection display(m_name);
+    for (const unsigned long window : windows) {
+        XWindowAttributes attributes{};
+        if (display && XGetWindowAttributes(display.get(), window, &attributes) != 0 &&
+            attributes.map_state == IsViewable && titleOf(display.get(), window).contains(text)) {
+            result.append(window);
+        }
+    }
+    return result;
+}
+
+unsigned long XvfbDisplay::selectionOwner(const char *selection) const {
+    const XConnection display(m_name);
+    return display ? XGetSelectionOwner(display.get(), XInternAtom(display.get(), selection, False)) : 0;
+}
+
 void XvfbDisplay::requestClose(unsigned long window) const {
-    const DisplayPtr display = openDisplay(m_name);
+    const XConnection display(m_name);
     if (!display) {
         return;
     }
@@ -156,37 +185,50 @@ void XvfbDisplay::requestClose(unsigned long window) const {
 }
 
 void XvfbDisplay::focus(unsigned long window) const {
-    const DisplayPtr display = openDisplay(m_name);
-    if (!display) {
+    const XConnection display(m_name);
+    XWindowAttributes attributes{};
+    if (!display || XGetWindowAttributes(display.get(), window, &attributes) == 0) {
         return;
     }
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(display.get(), window, &attributes);
     XTestFakeMotionEvent(display.get(), -1, attributes.x + attributes.width / 2, attributes.y + attributes.height / 2,
                          CurrentTime);
     // The keyboard follows the pointer, so a dialog that opens over the window takes the keys too.
     XSetInputFocus(display.get(), PointerRoot, RevertToPointerRoot, CurrentTime);
     XSync(display.get(), False);
-    QThread::msleep(300);
 }
 
 void XvfbDisplay::pressKey(const char *keysym, bool withControl) const {
-    const DisplayPtr display = openDisplay(m_name);
+    const XConnection display(m_name);
     if (!display) {
         return;
     }
     const KeyCode control = XKeysymToKeycode(display.get(), XK_Control_L);
     const KeyCode key = XKeysymToKeycode(display.get(), XStringToKeysym(keysym));
+    // Each press is held back a millisecond in the server, so that it never bears the time of the
+    // release before it: Calc takes a release and a press at one time for the key's auto-repeat, and
+    // a key pressed twice in a row would count once.
+    constexpr unsigned long kLater = 1;
     if (withControl) {
-        XTestFakeKeyEvent(display.get(), control, True, CurrentTime);
+        XTestFakeKeyEvent(display.get(), control, True, kLater);
     }
-    XTestFakeKeyEvent(display.get(), key, True, CurrentTime);
+    XTestFakeKeyEvent(display.get(), key, True, kLater);
     XTestFakeKeyEvent(display.get(), key, False, CurrentTime);
     if (withControl) {
         XTestFakeKeyEvent(display.get(), control, False, CurrentTime);
     }
     XSync(display.get(), False);
-    QThread::msleep(150);
+}
+
+bool XvfbDisplay::pressKeyUntil(const char *keysym, bool withControl, const std::function<bool()> &done,
+                                int timeoutMs) const {
+    const QDeadlineTimer deadline(timeoutMs);
+    for (int interval = 100; !deadline.hasExpired(); interval = std::min(2 * interval, 2000)) {
+        pressKey(keysym, withControl);
+        if (QTest::qWaitFor(done, static_cast<int>(std::min<qint64>(interval, deadline.remainingTime())))) {
+            return true;
+        }
+    }
+    return done();
 }
 
 void XvfbDisplay::typeText(const QString &text) const {
