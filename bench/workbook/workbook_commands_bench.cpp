@@ -1,5 +1,7 @@
 // Click-to-result times of the import and the export against the real LibreOffice, each beside a
-// plain `soffice --headless --convert-to csv` of the same workbook made in the same run. The
+// bare office start (`soffice --headless --terminate_after_init`, the floor of any command that
+// starts an office) and a plain `soffice --headless --convert-to csv` of the same workbook, both
+// made in the same run. The
 // workbook comes with Excel 97, Office Open XML and OpenDocument content, always as "导入名单.xls".
 // The commands run once on their own and once behind the window, whose waiter hands each office
 // call to a thread of its own while the window keeps its events.
@@ -12,7 +14,9 @@
 #include "support/recording_messages.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <array>
 #include <benchmark/benchmark.h>
 #include <map>
@@ -112,6 +116,34 @@ void BM_ExportOf100LinesInTheWindow(benchmark::State &state) {
     }
 }
 
+// Starts an office on a private profile of its own that has been started once before, and waits
+// until it has ended again; false when it failed.
+bool startBareOffice() {
+    static const QTemporaryDir profile;
+    QProcess soffice;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    soffice.setProcessEnvironment(environment);
+    soffice.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"),
+                  {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
+                   QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                   QStringLiteral("--terminate_after_init")});
+    return soffice.waitForFinished(60'000) && soffice.exitStatus() == QProcess::NormalExit && soffice.exitCode() == 0;
+}
+
+void BM_BareOfficeStart(benchmark::State &state) {
+    // The first start on a new profile does a first-run's work that no later start repeats.
+    if (!startBareOffice()) {
+        state.SkipWithError("soffice --terminate_after_init failed");
+    }
+    for (auto _ : state) {
+        if (!startBareOffice()) {
+            state.SkipWithError("soffice --terminate_after_init failed");
+            break;
+        }
+    }
+}
+
 void BM_ConvertToCsv(benchmark::State &state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(readWorkbookCsv(workbook().path));
@@ -135,6 +167,7 @@ int main(int argc, char **argv) {
                                            format));
     }
     timed(benchmark::RegisterBenchmark("BM_ImportOf99NamesInTheWindow/xls", BM_ImportOf99NamesInTheWindow));
+    timed(benchmark::RegisterBenchmark("BM_BareOfficeStart", BM_BareOfficeStart));
     timed(benchmark::RegisterBenchmark("BM_ConvertToCsv", BM_ConvertToCsv));
     for (const char *format : formats) {
         timed(benchmark::RegisterBenchmark((std::string("BM_ExportOf100Lines/") + format).c_str(), BM_ExportOf100Lines,
