@@ -239,6 +239,10 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
     }
 }
 
+void startBareOffice() {
+    runOffice({QStringLiteral("--terminate_after_init")});
+}
+
 QString workbookFormatOf(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -35,6 +35,10 @@ enum class CsvCells {
 void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format = QStringLiteral("xls"),
                          CsvCells cells = CsvCells::Numbers);
 
+// Starts `soffice --headless --terminate_after_init` on the fixture's profile and waits until it has
+// ended: the floor of any command that starts an office.
+void startBareOffice();
+
 // The format the bytes of the file at `path` show: "xls", "xlsx", "ods", or the empty text.
 [[nodiscard]] QString workbookFormatOf(const QString &path);
 
