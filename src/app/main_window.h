@@ -181,9 +181,11 @@ private:
     DrawStateProcedures m_procedures{m_state, *this};
     SelectionPass m_pass{m_state, *this, m_deps.messages, m_deps.random};
     DrawControl m_drawControl{m_state, *this, m_deps.messages, m_pass, m_procedures};
-    // The commands reach the office through the progress window's waiter.
+    // The commands reach the office through the progress window's waiter; an office that fails
+    // only as it ends, after its command, is told of then.
     SpreadsheetProgress m_spreadsheetProgress{this};
-    WaitingSpreadsheetApplication m_spreadsheet{m_deps.spreadsheet, m_spreadsheetProgress};
+    WaitingSpreadsheetApplication m_spreadsheet{m_deps.spreadsheet, m_spreadsheetProgress,
+                                                [this](const QString &message) { m_deps.messages.show(message); }};
     WorkbookCommands m_workbookCommands{{m_state, *this, m_deps.messages, m_spreadsheet, m_deps.workbookPath}};
     EnlargedView m_enlargedView{*this};
     ResultExport m_resultExport{{*this, m_deps.messages, m_spreadsheet, m_deps.workbookPath}};

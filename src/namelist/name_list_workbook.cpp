@@ -7,19 +7,17 @@ namespace lotdraw {
 
 void writeNameListWorkbook(SpreadsheetApplication &app, const QString &path, const QStringList &names) {
     using Layout = NameListLayout;
-    const std::unique_ptr<SpreadsheetInstance> instance = app.create();
+    const std::unique_ptr<SpreadsheetInstance> instance = app.create(CancellationToken());
     instance->newWorkbook(path);
-    instance->setCell(Layout::kTitleRow, Layout::kPoolColumn, Layout::title());
+    // Column A holds the title over its heading and the names; every other column its heading.
     const QStringList headings = Layout::columnHeadings();
-    for (int index = 0; index < headings.size(); ++index) {
-        instance->setCell(Layout::kHeadingRow, Layout::kPoolColumn + index, headings.at(index));
+    const QStringList poolColumn = QStringList{Layout::title(), headings.constFirst()} + names;
+    instance->writeColumn(Layout::kPoolColumn, Layout::kTitleRow, poolColumn, static_cast<int>(poolColumn.size()));
+    for (int index = 1; index < headings.size(); ++index) {
+        instance->writeColumn(Layout::kPoolColumn + index, Layout::kHeadingRow, {headings.at(index)}, 1);
     }
-    for (int index = 0; index < names.size(); ++index) {
-        instance->setCell(Layout::kFirstRow + index, Layout::kPoolColumn, names.at(index));
-    }
-    instance->saveActiveWorkbook();
-    instance->quit();
-    instance->closeWorkbooks();
+    instance->save();
+    instance->close();
 }
 
 } // namespace lotdraw

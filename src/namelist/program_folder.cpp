@@ -148,11 +148,11 @@ QString ProgramFolder::prepare() {
     return {};
 }
 
-std::unique_ptr<SpreadsheetInstance> ProgramFolderSpreadsheet::create() {
+std::unique_ptr<SpreadsheetInstance> ProgramFolderSpreadsheet::create(const CancellationToken &cancel) {
     if (const QString problem = m_folder.prepare(); !problem.isEmpty()) {
         throw SpreadsheetError(problem);
     }
-    return m_application.create();
+    return m_application.create(cancel);
 }
 
 QString nameListWorkbookPath() {

@@ -65,9 +65,7 @@ public:
         , m_folder(folder) {}
 
     [[nodiscard]] bool isRunning() override { return m_application.isRunning(); }
-    [[nodiscard]] std::unique_ptr<SpreadsheetInstance> create() override;
-    // A start that the operator stops is the wrapped application's to give up.
-    void abortCreate() noexcept override { m_application.abortCreate(); }
+    [[nodiscard]] std::unique_ptr<SpreadsheetInstance> create(const CancellationToken &cancel) override;
 
 private:
     SpreadsheetApplication &m_application;

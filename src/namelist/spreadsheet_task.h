@@ -8,17 +8,19 @@
 
 namespace lotdraw {
 
-// Runs one piece of spreadsheet work under a busy cursor. A SpreadsheetError ends the work where it
-// was raised; its message is shown once the cursor is back to normal, so the operator does not read
-// it under an hourglass. A cancel by the operator ends it the same way, without a message. Returns
-// whether the work ran to its end.
+// Runs one command's spreadsheet work under a busy cursor. The command's cancellation token is made
+// here and handed to `work`, which passes it on to every instance it creates. A SpreadsheetError
+// ends the work where it was raised; its message is shown once the cursor is back to normal, so the
+// operator does not read it under an hourglass. A cancel by the operator ends it the same way,
+// without a message. Returns whether the work ran to its end.
 template<typename Work>
 bool runSpreadsheetTask(FormControls &controls, Messages &messages, Work &&work) {
     std::optional<QString> failure;
     {
         const BusyScope busy(controls);
         try {
-            work();
+            const CancellationToken cancel;
+            work(cancel);
         } catch (const SpreadsheetCancelled &) {
             return false;
         } catch (const SpreadsheetError &error) {

@@ -4,7 +4,7 @@
 #include "namelist/spreadsheet_task.h"
 #include "state/draw_state_procedures.h"
 
-#include <array>
+#include <algorithm>
 
 namespace lotdraw {
 
@@ -20,37 +20,30 @@ void WorkbookCommands::importPool() {
     if (refuseWhileRunning()) {
         return;
     }
-    runSpreadsheetTask(m_deps.controls, m_deps.messages, [this] {
+    runSpreadsheetTask(m_deps.controls, m_deps.messages, [this](const CancellationToken &cancel) {
         DrawStateProcedures procedures(m_deps.state, m_deps.controls);
         procedures.resetForNewSeries();
 
-        const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create();
+        const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create(cancel);
         instance->openWorkbook(m_deps.workbookPath);
 
-        // Read into a pool of our own first: a failure half-way must not leave poolNames partly
-        // overwritten while the pool list and its count still show the old pool, or a draw would
-        // pick names nobody can see.
-        std::array<QString, NameListLayout::kPoolRows> names;
-        int count = 0;
-        for (int row = NameListLayout::kFirstRow; row <= NameListLayout::kPoolLastRow; ++row) {
-            QString text = instance->cell(row, NameListLayout::kPoolColumn);
-            if (text.isEmpty()) {
-                break;
-            }
-            names[static_cast<std::size_t>(count)] = std::move(text);
-            ++count;
-        }
+        // The whole column first: a failure half-way must not leave poolNames partly overwritten
+        // while the pool list and its count still show the old pool, or a draw would pick names
+        // nobody can see.
+        const QStringList names =
+            instance->readColumn(NameListLayout::kPoolColumn, NameListLayout::kFirstRow, NameListLayout::kPoolRows);
+        const int count = static_cast<int>(std::min<qsizetype>(names.size(), NameListLayout::kPoolRows));
 
         // Slots after the last name keep what they held; they lie outside the pool.
         for (int i = 0; i < count; ++i) {
-            m_deps.state.poolNames[static_cast<std::size_t>(i) + 1] = names[static_cast<std::size_t>(i)];
+            m_deps.state.poolNames[static_cast<std::size_t>(i) + 1] = names.at(i);
         }
         m_deps.state.poolCount = toInt16(count);
         procedures.refillPoolList();
         m_deps.controls.setPoolCountText(DrawStateProcedures::poolCountText(count));
 
-        instance->quit();
-        instance->closeWorkbooks();
+        // The operator has the result: ending the instance does not hold the window.
+        instance->close();
     });
 }
 
@@ -58,10 +51,10 @@ void WorkbookCommands::openForEditing() {
     if (refuseWhileRunning()) {
         return;
     }
-    runSpreadsheetTask(m_deps.controls, m_deps.messages, [this] {
-        const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create();
+    runSpreadsheetTask(m_deps.controls, m_deps.messages, [this](const CancellationToken &cancel) {
+        const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create(cancel);
         instance->openWorkbook(m_deps.workbookPath);
-        instance->setVisible(true);
+        instance->showToUser();
     });
 }
 

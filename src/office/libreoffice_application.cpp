@@ -1,7 +1,7 @@
 #include "office/libreoffice_application.h"
 
 #include "office/libreoffice_instance.h"
-#include "office/office_process.h"
+#include "office/office_processes.h"
 #include "office/office_profile.h"
 
 #include <QStandardPaths>
@@ -30,15 +30,16 @@ bool LibreOfficeApplication::isRunning() {
     {
         const AutomationLock lock(m_options.profileFolder);
         if (lock.held()) {
-            killOfficeProcessesWith(QStringLiteral("-env:UserInstallation=") +
-                                    OfficeProfile(m_options.profileFolder).url());
+            endOfficeProcessesWith(QStringLiteral("-env:UserInstallation=") +
+                                       OfficeProfile(m_options.profileFolder).url(),
+                                   m_options.killTimeout);
         }
     }
     return officeProcessRuns();
 }
 
-std::unique_ptr<SpreadsheetInstance> LibreOfficeApplication::create() {
-    return std::make_unique<LibreOfficeInstance>(m_options, &m_startAbort);
+std::unique_ptr<SpreadsheetInstance> LibreOfficeApplication::create(const CancellationToken &cancel) {
+    return std::make_unique<LibreOfficeInstance>(m_options, cancel);
 }
 
 } // namespace lotdraw

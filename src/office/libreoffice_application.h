@@ -1,7 +1,6 @@
 #pragma once
 
 #include "office/libreoffice_options.h"
-#include "office/office_start_abort.h"
 #include "spreadsheet/spreadsheet.h"
 
 #include <memory>
@@ -22,6 +21,7 @@ namespace lotdraw {
 //   formula            its result, by the same rules
 //   empty cell         the empty text
 // A write stores the text as text (no number or formula is made of it); the empty text empties.
+// The instance's calls are task-sized: a column is read, or written, in one call to the office.
 class LibreOfficeApplication final : public SpreadsheetApplication {
 public:
     LibreOfficeApplication();
@@ -34,15 +34,12 @@ public:
     [[nodiscard]] bool isRunning() override;
     // A fresh hidden instance on our private profile. Throws SpreadsheetError, also when one of
     // our automation instances still runs.
-    [[nodiscard]] std::unique_ptr<SpreadsheetInstance> create() override;
-    // Ends the office that create() is starting on another thread.
-    void abortCreate() noexcept override { m_startAbort.abort(); }
+    [[nodiscard]] std::unique_ptr<SpreadsheetInstance> create(const CancellationToken &cancel) override;
 
     [[nodiscard]] const LibreOfficeOptions &options() const noexcept { return m_options; }
 
 private:
     LibreOfficeOptions m_options;
-    OfficeStartAbort m_startAbort;
 };
 
 } // namespace lotdraw

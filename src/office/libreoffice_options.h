@@ -6,7 +6,7 @@
 namespace lotdraw {
 
 // Where LibreOffice is, where our automation instances keep their profile, and how long each wait
-// may last before the office counts as frozen.
+// may last: before the office counts as frozen, and for every process that is ended.
 struct LibreOfficeOptions {
     // The folder of soffice, fundamentalrc and the UNO libraries.
     QString programFolder = QStringLiteral("/usr/lib/libreoffice/program");
@@ -16,7 +16,7 @@ struct LibreOfficeOptions {
     // From starting the process until the office answers. A first start after boot on an old PC
     // with a spinning disk takes tens of seconds; the operator can stop the wait sooner.
     std::chrono::milliseconds startTimeout{120000};
-    // One cell, close or terminate call.
+    // One call on a column of cells, a close or a terminate.
     std::chrono::milliseconds callTimeout{5000};
     // Loading or storing a workbook.
     std::chrono::milliseconds fileTimeout{10000};
@@ -24,6 +24,9 @@ struct LibreOfficeOptions {
     std::chrono::milliseconds exitTimeout{5000};
     // From starting the user's visible office until it holds the workbook open.
     std::chrono::milliseconds handOverTimeout{60000};
+    // From killing a process (an office, one left behind by a crashed run, the user's office that
+    // did not open the workbook) until it is gone.
+    std::chrono::milliseconds killTimeout{5000};
 };
 
 } // namespace lotdraw

@@ -1,10 +1,14 @@
 #include "office/office_handover.h"
 
 #include "office/office_lock_file.h"
-#include "office/process_table.h"
+#include "office/office_messages.h"
+#include "office/office_processes.h"
+#include "office/process/process_control.h"
+#include "office/process/process_table.h"
+#include "spreadsheet/spreadsheet_error.h"
 
 #include <QFileInfo>
-#include <csignal>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -21,34 +25,33 @@ constexpr auto kPollInterval = 50ms;
 // and ends at once.
 constexpr auto kLateLockGrace = 2s;
 
-// The live (not zombie) processes of process group `group`.
-std::vector<pid_t> liveMembers(pid_t group) {
-    std::vector<pid_t> members;
-    for (const ProcessEntry &process : processTable()) {
-        if (process.group == group && process.isLive()) {
-            members.push_back(process.pid);
-        }
-    }
-    return members;
-}
+// How the wait for an office started for the user came to its end.
+enum class HandOverResult {
+    HeldOpen,  // the office holds the workbook open: the user has it
+    Ended,     // every process of the office ended without that
+    TimedOut,  // neither within the time allowed
+    Cancelled, // the operator stopped the wait
+};
 
-} // namespace
-
+// Waits until the office in process group `group` holds the workbook at `path` open: its lock file
+// appears beside the workbook, or one of its processes has the file open (in a folder the office
+// cannot write, there is no lock file). The wait also ends once no live process of the group is
+// left, after `timeout`, or when `cancel` is cancelled. The group is left as it is.
 HandOverResult waitForHandOver(pid_t group, const QString &path, std::chrono::milliseconds timeout,
-                               const std::atomic<bool> &cancelled) {
+                               const CancellationToken &cancel) {
     const QString lockPath = officeLockFilePath(path);
     const QString canonicalPath = QFileInfo(path).canonicalFilePath();
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::chrono::steady_clock::time_point endedAt{};
     while (true) {
-        if (cancelled) {
+        if (cancel.isCancelled()) {
             return HandOverResult::Cancelled;
         }
         if (QFileInfo::exists(lockPath)) {
             return HandOverResult::HeldOpen;
         }
         const auto now = std::chrono::steady_clock::now();
-        const std::vector<pid_t> members = liveMembers(group);
+        const std::vector<pid_t> members = liveProcessesInGroup(group);
         for (const pid_t member : members) {
             if (processHoldsFile(member, canonicalPath)) {
                 return HandOverResult::HeldOpen;
@@ -68,18 +71,40 @@ HandOverResult waitForHandOver(pid_t group, const QString &path, std::chrono::mi
     }
 }
 
-void endProcessGroup(pid_t group) noexcept {
+int wholeSeconds(std::chrono::milliseconds duration) {
+    return static_cast<int>(std::chrono::ceil<std::chrono::seconds>(duration).count());
+}
+
+// The user's office, started for `path`; the id of its process group.
+pid_t startUsersOffice(const LibreOfficeOptions &options, const QString &path) {
+    const QString program = options.programFolder + QStringLiteral("/soffice");
+    const QFileInfo info(program);
+    if (!info.isFile() || !info.isExecutable()) {
+        throw SpreadsheetError(office_messages::cannotShow(QStringLiteral("找不到 %1").arg(program)));
+    }
     try {
-        if (group <= 1) {
+        return startDetached(program, {QStringLiteral("--norestore"), QStringLiteral("--calc"), path},
+                             officeEnvironment(false));
+    } catch (const std::system_error &error) {
+        throw SpreadsheetError(office_messages::cannotShow(QString::fromLocal8Bit(error.code().message())));
+    }
+}
+
+} // namespace
+
+void handOverToUser(const LibreOfficeOptions &options, const QString &path, const CancellationToken &cancel) {
+    const pid_t group = startUsersOffice(options, path);
+    switch (waitForHandOver(group, path, options.handOverTimeout, cancel)) {
+        case HandOverResult::HeldOpen:
             return;
-        }
-        ::kill(-group, SIGKILL);
-        const auto deadline = std::chrono::steady_clock::now() + 5s;
-        while (!liveMembers(group).empty() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(5ms);
-        }
-    } catch (...) {
-        // Nothing more can be done here.
+        case HandOverResult::Ended:
+            throw SpreadsheetError(office_messages::windowEnded(path));
+        case HandOverResult::TimedOut:
+            endProcessGroup(group, options.killTimeout);
+            throw SpreadsheetError(office_messages::windowTimedOut(path, wholeSeconds(options.handOverTimeout)));
+        case HandOverResult::Cancelled:
+            endProcessGroup(group, options.killTimeout);
+            throw SpreadsheetCancelled();
     }
 }
 

@@ -1,5 +1,7 @@
 #include "office/office_lock_file.h"
 
+#include "office/office_processes.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
@@ -80,6 +82,32 @@ bool isLockOfThisLogin(const OfficeLockOwner &owner) {
     return there.compare(here, Qt::CaseInsensitive) == 0 ||
            there.startsWith(here + QLatin1Char('.'), Qt::CaseInsensitive) ||
            here.startsWith(there + QLatin1Char('.'), Qt::CaseInsensitive);
+}
+
+bool takeBackStaleLock(const QString &workbookPath, const QString &profileUrl, pid_t ourGroup) {
+    const QString lockPath = officeLockFilePath(workbookPath);
+    if (!QFileInfo::exists(lockPath)) {
+        return true;
+    }
+    const std::optional<OfficeLockOwner> owner = readOfficeLock(lockPath);
+    if (!owner ||
+        (!isLockOfProfile(*owner, profileUrl) && !(isLockOfThisLogin(*owner) && !officeProcessRuns(ourGroup)))) {
+        return false;
+    }
+    QFile::remove(lockPath);
+    return true;
+}
+
+bool isLockedByAnother(const QString &workbookPath, const QString &profileUrl) {
+    const QString lockPath = officeLockFilePath(workbookPath);
+    return QFileInfo::exists(lockPath) && !isLockFileOfProfile(lockPath, profileUrl);
+}
+
+void removeLockOfProfile(const QString &workbookPath, const QString &profileUrl) {
+    const QString lockPath = officeLockFilePath(workbookPath);
+    if (QFileInfo::exists(lockPath) && isLockFileOfProfile(lockPath, profileUrl)) {
+        QFile::remove(lockPath);
+    }
 }
 
 } // namespace lotdraw

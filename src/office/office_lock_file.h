@@ -2,11 +2,12 @@
 
 #include <QString>
 #include <optional>
+#include <sys/types.h>
 
 namespace lotdraw {
 
 // The lock file the office keeps beside a document it has open, read to tell whose it is: ours, a
-// crashed office's of this login, or someone else's.
+// crashed office's of this login, or someone else's; and what our office does with it.
 
 // The lock file LibreOffice keeps beside a document it has open: ".~lock.<name>#".
 [[nodiscard]] QString officeLockFilePath(const QString &workbookPath);
@@ -33,5 +34,19 @@ struct OfficeLockOwner {
 // True when the lock was written by this login on this machine. The office may write the host's
 // full domain name where the system gives the short one, or the other way round.
 [[nodiscard]] bool isLockOfThisLogin(const OfficeLockOwner &owner);
+
+// Before our office loads the workbook at `workbookPath`: removes a lock file beside it that no
+// office holds any more, one that an office on the profile at `profileUrl` (one of ours, killed)
+// wrote, or this login's own office on this machine while no office of this login runs besides
+// ours in process group `ourGroup` (it crashed or was killed, say with the session). Left in
+// place, such a lock would refuse the workbook for good, with the operator unable to see why.
+// Returns false, leaving the lock alone, when another office holds the workbook.
+[[nodiscard]] bool takeBackStaleLock(const QString &workbookPath, const QString &profileUrl, pid_t ourGroup);
+
+// True when a lock file beside the workbook belongs to an office not on the profile at `profileUrl`.
+[[nodiscard]] bool isLockedByAnother(const QString &workbookPath, const QString &profileUrl);
+
+// Removes the lock file beside the workbook when the office on the profile at `profileUrl` wrote it.
+void removeLockOfProfile(const QString &workbookPath, const QString &profileUrl);
 
 } // namespace lotdraw

@@ -14,13 +14,6 @@ namespace lotdraw {
 
 namespace {
 
-using namespace std::chrono_literals;
-
-// Most office calls return within this; the caller waits for them without turning to its events.
-constexpr std::chrono::microseconds kQuickCall = 2ms;
-// The window is never left without its events for longer than this, even by a run of quick calls.
-constexpr qint64 kEventsEveryMs = 50;
-
 bool isUserInput(QEvent::Type type) {
     switch (type) {
         case QEvent::MouseButtonPress:
@@ -65,9 +58,10 @@ SpreadsheetProgress::SpreadsheetProgress(QWidget *window, std::chrono::milliseco
 }
 
 SpreadsheetProgress::~SpreadsheetProgress() {
+    // The call thread's end waits for work in the background: an office is never left running.
     if (m_busyDepth > 0) {
         m_busyDepth = 0;
-        endBusy(false);
+        endBusy();
     }
 }
 
@@ -77,7 +71,7 @@ void SpreadsheetProgress::setBusy(bool busy) {
             beginBusy();
         }
     } else if (m_busyDepth > 0 && --m_busyDepth == 0) {
-        endBusy(true);
+        endBusy();
     }
 }
 
@@ -86,66 +80,83 @@ void SpreadsheetProgress::beginBusy() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QCoreApplication::instance()->installEventFilter(this);
     m_busyClock.start();
-    m_sinceEvents.start();
     m_showTimer.start(m_showAfter);
 }
 
-void SpreadsheetProgress::endBusy(bool dropPendingInput) {
+void SpreadsheetProgress::endBusy() {
+    // Input that came while the work ran was dropped after each call; from here on, and with the
+    // cursor back to normal, the window takes it.
     m_showTimer.stop();
-    if (dropPendingInput) {
-        // Clicks and keys that reached the window while the work ran are still queued: they are
-        // dropped here, before the window takes input again.
-        QCoreApplication::processEvents();
-    }
     if (m_dialog) {
         m_dialog->hide();
     }
     QCoreApplication::instance()->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
-    m_cancel = nullptr;
     m_cancelRequested = false;
 }
 
-void SpreadsheetProgress::run(SpreadsheetStep step, const std::function<void()> &call,
-                              const std::function<void()> &cancel) {
+void SpreadsheetProgress::run(SpreadsheetStep step, const std::function<void()> &call, CancellationToken *cancel) {
     // Work outside a busy period is treated as one of its own.
-    const bool ownBusy = m_busyDepth == 0;
-    if (ownBusy) {
-        setBusy(true);
+    setBusy(true);
+    const auto notBusy = qScopeGuard([this] { setBusy(false); });
+    if (m_background) {
+        waitForCall(SpreadsheetStep::Close, nullptr);
+        collectBackground();
     }
-    const auto endOwnBusy = qScopeGuard([this, ownBusy] {
-        m_cancel = nullptr;
-        if (ownBusy) {
-            setBusy(false);
-        }
-    });
-    m_stepText = stepText(step);
-    m_cancel = cancel;
-    updateDialog();
-
     QAbstractEventDispatcher *const dispatcher = QAbstractEventDispatcher::instance();
     m_calls.start(call, [dispatcher] { dispatcher->wakeUp(); });
-    const bool due = m_busyClock.elapsed() >= m_showAfter.count();
-    if (m_calls.waitFor(kQuickCall)) {
-        if (due || m_sinceEvents.elapsed() >= kEventsEveryMs) {
-            if (due) {
-                showDialog();
-            }
-            QCoreApplication::processEvents();
-            m_sinceEvents.start();
-        }
-    } else {
-        if (due) {
-            showDialog();
-        }
-        m_waiting = true;
-        const auto notWaiting = qScopeGuard([this] { m_waiting = false; });
-        while (!m_calls.isDone()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        }
-        m_sinceEvents.start();
-    }
+    waitForCall(step, cancel);
     m_calls.finish();
+}
+
+void SpreadsheetProgress::runInBackground(std::function<void()> call,
+                                          const std::function<void(const QString &)> &onFailure) {
+    if (m_background) {
+        run(
+            SpreadsheetStep::Close, [] {}, nullptr);
+    }
+    m_background = onFailure;
+    QAbstractEventDispatcher *const dispatcher = QAbstractEventDispatcher::instance();
+    m_calls.start(std::move(call), [this, dispatcher] {
+        QMetaObject::invokeMethod(this, &SpreadsheetProgress::collectBackground, Qt::QueuedConnection);
+        dispatcher->wakeUp();
+    });
+}
+
+void SpreadsheetProgress::waitForCall(SpreadsheetStep step, CancellationToken *cancel) {
+    m_stepText = stepText(step);
+    m_cancel = cancel;
+    const auto notWaiting = qScopeGuard([this] {
+        m_cancel = nullptr;
+        m_waiting = false;
+    });
+    updateDialog();
+    if (m_busyClock.elapsed() >= m_showAfter.count()) {
+        showDialog();
+    }
+    m_waiting = true;
+    while (!m_calls.isDone()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    // Clicks and keys that reached the window meanwhile are still queued: they are dropped here,
+    // while the filter holds them off.
+    QCoreApplication::processEvents();
+}
+
+void SpreadsheetProgress::collectBackground() {
+    if (!m_background || !m_calls.isDone()) {
+        return;
+    }
+    const std::function<void(const QString &)> onFailure = *std::exchange(m_background, std::nullopt);
+    try {
+        m_calls.finish();
+    } catch (const SpreadsheetError &error) {
+        if (onFailure) {
+            onFailure(error.userMessage());
+        }
+    } catch (...) {
+        // Nothing the operator could act on.
+    }
 }
 
 void SpreadsheetProgress::showDialog() {
@@ -175,9 +186,7 @@ void SpreadsheetProgress::onCancelRequested() {
     }
     m_cancelRequested = true;
     updateDialog();
-    // A copy: the stop may end the call, and with it the run that set it.
-    const std::function<void()> cancel = m_cancel;
-    cancel();
+    m_cancel->cancel();
 }
 
 bool SpreadsheetProgress::isGuarded(QObject *object) const {

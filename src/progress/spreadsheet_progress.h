@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -24,7 +25,10 @@ class ProgressDialog;
 // - each blocking call runs on a thread of its own while this thread goes on painting the window
 //   and running its timer (a rolling draw keeps rolling);
 // - once the work has lasted `showAfter`, a progress window says what the program waits for and
-//   offers "取消"; it stays until the work ends. Quick work shows nothing.
+//   offers "取消", which cancels the command's token; it stays until the work ends. Quick work
+//   shows nothing.
+// Work in the background (an office ending once the command has its result) runs on the same
+// thread while the window takes input; the next call waits for it first.
 class SpreadsheetProgress final
     : public QObject
     , public SpreadsheetWaiter {
@@ -34,6 +38,7 @@ public:
     static constexpr std::chrono::milliseconds kShowAfter{500};
 
     explicit SpreadsheetProgress(QWidget *window, std::chrono::milliseconds showAfter = kShowAfter);
+    // Waits for work in the background: an office is never left running.
     ~SpreadsheetProgress() override;
     Q_DISABLE_COPY_MOVE(SpreadsheetProgress)
 
@@ -41,14 +46,20 @@ public:
     void setBusy(bool busy);
     [[nodiscard]] bool isBusy() const { return m_busyDepth > 0; }
 
-    void run(SpreadsheetStep step, const std::function<void()> &call, const std::function<void()> &cancel) override;
+    void run(SpreadsheetStep step, const std::function<void()> &call, CancellationToken *cancel) override;
+    void runInBackground(std::function<void()> call, const std::function<void(const QString &)> &onFailure) override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void beginBusy();
-    void endBusy(bool dropPendingInput);
+    void endBusy();
+    // Waits, with the window's events, until the call on the thread has returned; then drops the
+    // input that came meanwhile.
+    void waitForCall(SpreadsheetStep step, CancellationToken *cancel);
+    // Hands the failure of finished background work to its owner.
+    void collectBackground();
     void showDialog();
     void updateDialog();
     void onCancelRequested();
@@ -59,10 +70,11 @@ private:
     CallThread m_calls;
     QTimer m_showTimer;
     QElapsedTimer m_busyClock;
-    QElapsedTimer m_sinceEvents;
     QPointer<ProgressDialog> m_dialog;
     QString m_stepText;
-    std::function<void()> m_cancel;
+    CancellationToken *m_cancel = nullptr;
+    // Set while work in the background has not been collected.
+    std::optional<std::function<void(const QString &)>> m_background;
     int m_busyDepth = 0;
     bool m_waiting = false;
     bool m_cancelRequested = false;

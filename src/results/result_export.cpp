@@ -27,18 +27,14 @@ void ResultExport::exportList(int resultList) {
         lines.append(std::move(text));
     }
 
-    const bool done = runSpreadsheetTask(m_deps.controls, m_deps.messages, [&] {
-        const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create();
+    const bool done = runSpreadsheetTask(m_deps.controls, m_deps.messages, [&](const CancellationToken &cancel) {
+        const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create(cancel);
         instance->openWorkbook(m_deps.workbookPath);
-        for (int i = 0; i < Layout::kResultRows; ++i) {
-            instance->setCell(Layout::kFirstRow + i, column, QString());
-        }
-        for (int i = 0; i < lines.size(); ++i) {
-            instance->setCell(Layout::kFirstRow + i, column, lines.at(i));
-        }
-        instance->saveActiveWorkbook();
-        instance->quit();
-        instance->closeWorkbooks();
+        // Every row of the column's range: the lines, then empty cells.
+        instance->writeColumn(column, Layout::kFirstRow, lines, Layout::kResultRows);
+        instance->save();
+        // The workbook is saved: ending the instance does not hold the window.
+        instance->close();
     });
     if (done) {
         m_deps.controls.setExportNoticeVisible(true);

@@ -1,117 +1,128 @@
 #include "spreadsheet/waiting_spreadsheet.h"
 
+#include <stdexcept>
+
 namespace lotdraw {
 
 namespace {
 
-// Lets an instance go through the waiter: ending a hidden office may itself take a moment. It
-// cannot be stopped, since the object is going away under the call; it is bounded by the office
-// layer's own limits.
-void release(SpreadsheetWaiter &waiter, std::unique_ptr<SpreadsheetInstance> &instance) noexcept {
-    try {
-        waiter.run(SpreadsheetStep::Close, [&instance] { instance.reset(); }, {});
-    } catch (...) {
-        // The instance is gone either way; what its end met is of no use to anyone now.
-    }
-    instance.reset();
+// Hands the end of `instance` to the waiter's background: `close` ends it as close() does, without
+// it the instance is only let go of (it ends what still runs). Nobody can stop an end; it is
+// bounded by the backend's own limits.
+void endInBackground(SpreadsheetWaiter &waiter, std::unique_ptr<SpreadsheetInstance> instance, bool close,
+                     const std::function<void(const QString &)> &onFailure) {
+    // Shared, since a std::function must be copyable; the call holds the last reference, so the
+    // instance goes on the thread that ends it.
+    std::shared_ptr<SpreadsheetInstance> ending(std::move(instance));
+    waiter.runInBackground(
+        [ending, close]() mutable {
+            if (close) {
+                ending->close();
+            }
+            ending.reset();
+        },
+        onFailure);
 }
 
 class WaitingSpreadsheetInstance final : public SpreadsheetInstance {
 public:
-    WaitingSpreadsheetInstance(std::unique_ptr<SpreadsheetInstance> inner, SpreadsheetWaiter &waiter)
+    WaitingSpreadsheetInstance(std::unique_ptr<SpreadsheetInstance> inner, SpreadsheetWaiter &waiter,
+                               const CancellationToken &cancel, const std::function<void(const QString &)> &lateFailure)
         : m_inner(std::move(inner))
-        , m_waiter(waiter) {}
-    ~WaitingSpreadsheetInstance() override { release(m_waiter, m_inner); }
+        , m_waiter(waiter)
+        , m_cancel(cancel)
+        , m_lateFailure(lateFailure) {}
+    ~WaitingSpreadsheetInstance() override {
+        if (m_inner) {
+            // What a release meets is of no use to anyone: the command has ended.
+            endInBackground(m_waiter, std::move(m_inner), false, {});
+        }
+    }
     WaitingSpreadsheetInstance(const WaitingSpreadsheetInstance &) = delete;
     WaitingSpreadsheetInstance &operator=(const WaitingSpreadsheetInstance &) = delete;
     WaitingSpreadsheetInstance(WaitingSpreadsheetInstance &&) = delete;
     WaitingSpreadsheetInstance &operator=(WaitingSpreadsheetInstance &&) = delete;
 
     void openWorkbook(const QString &path) override {
-        wait(SpreadsheetStep::Open, [&] { m_inner->openWorkbook(path); });
-    }
-    [[nodiscard]] QString cell(int row, int column) override {
-        QString text;
-        wait(SpreadsheetStep::Read, [&] { text = m_inner->cell(row, column); });
-        return text;
-    }
-    void setCell(int row, int column, const QString &text) override {
-        wait(SpreadsheetStep::Write, [&] { m_inner->setCell(row, column, text); });
-    }
-    void saveActiveWorkbook() override {
-        wait(SpreadsheetStep::Save, [&] { m_inner->saveActiveWorkbook(); });
-    }
-    void quit() override {
-        wait(SpreadsheetStep::Close, [&] { m_inner->quit(); });
-    }
-    void closeWorkbooks() override {
-        wait(SpreadsheetStep::Close, [&] { m_inner->closeWorkbooks(); });
-    }
-    void setVisible(bool visible) override {
-        wait(SpreadsheetStep::Show, [&] { m_inner->setVisible(visible); });
+        wait(SpreadsheetStep::Open, [&] { inner().openWorkbook(path); });
     }
     void newWorkbook(const QString &path) override {
-        wait(SpreadsheetStep::NewWorkbook, [&] { m_inner->newWorkbook(path); });
+        wait(SpreadsheetStep::NewWorkbook, [&] { inner().newWorkbook(path); });
     }
-    void abort() noexcept override { m_inner->abort(); }
+    [[nodiscard]] QStringList readColumn(int column, int firstRow, int maxRows) override {
+        QStringList texts;
+        wait(SpreadsheetStep::Read, [&] { texts = inner().readColumn(column, firstRow, maxRows); });
+        return texts;
+    }
+    void writeColumn(int column, int firstRow, const QStringList &texts, int rowCount) override {
+        wait(SpreadsheetStep::Write, [&] { inner().writeColumn(column, firstRow, texts, rowCount); });
+    }
+    void save() override {
+        wait(SpreadsheetStep::Save, [&] { inner().save(); });
+    }
+    void showToUser() override {
+        wait(SpreadsheetStep::Show, [&] { inner().showToUser(); });
+    }
+    void close() override {
+        m_cancel.throwIfCancelled();
+        inner();
+        endInBackground(m_waiter, std::move(m_inner), true, m_lateFailure);
+    }
 
 private:
+    SpreadsheetInstance &inner() const {
+        if (!m_inner) {
+            throw std::logic_error("the instance has been closed");
+        }
+        return *m_inner;
+    }
+
     template<typename Call>
     void wait(SpreadsheetStep step, const Call &call) {
         // Once stopped, the office is gone: nothing more is asked of it.
-        if (m_cancelled) {
-            throw SpreadsheetCancelled();
-        }
+        m_cancel.throwIfCancelled();
         try {
-            m_waiter.run(step, call, [this] {
-                m_cancelled = true;
-                m_inner->abort();
-            });
+            m_waiter.run(step, call, &m_cancel);
         } catch (const SpreadsheetError &) {
             // Whatever the stopped call met on its way out, the operator asked for the stop.
-            if (m_cancelled) {
-                throw SpreadsheetCancelled();
-            }
+            m_cancel.throwIfCancelled();
             throw;
         }
         // The call may have come back just before the stop reached it; the work ends here all the same.
-        if (m_cancelled) {
-            throw SpreadsheetCancelled();
-        }
+        m_cancel.throwIfCancelled();
     }
 
     std::unique_ptr<SpreadsheetInstance> m_inner;
     SpreadsheetWaiter &m_waiter;
-    bool m_cancelled = false;
+    CancellationToken m_cancel;
+    std::function<void(const QString &)> m_lateFailure;
 };
 
 } // namespace
 
-std::unique_ptr<SpreadsheetInstance> WaitingSpreadsheetApplication::create() {
+bool WaitingSpreadsheetApplication::isRunning() {
+    bool running = false;
+    m_waiter.run(
+        SpreadsheetStep::Start, [&] { running = m_inner.isRunning(); }, nullptr);
+    return running;
+}
+
+std::unique_ptr<SpreadsheetInstance> WaitingSpreadsheetApplication::create(const CancellationToken &cancel) {
+    CancellationToken token = cancel;
     std::unique_ptr<SpreadsheetInstance> created;
-    bool cancelled = false;
     try {
         m_waiter.run(
-            SpreadsheetStep::Start, [&] { created = m_inner.create(); },
-            [&] {
-                cancelled = true;
-                m_inner.abortCreate();
-            });
+            SpreadsheetStep::Start, [&] { created = m_inner.create(token); }, &token);
     } catch (const SpreadsheetError &) {
-        if (cancelled) {
-            throw SpreadsheetCancelled();
-        }
+        token.throwIfCancelled();
         throw;
     }
-    if (cancelled) {
-        // The start finished just as the operator stopped it: end what it started.
-        if (created) {
-            created->abort();
-        }
-        release(m_waiter, created);
+    if (token.isCancelled()) {
+        // The start finished just as the operator stopped it: its token has ended the office.
+        endInBackground(m_waiter, std::move(created), false, {});
         throw SpreadsheetCancelled();
     }
-    return std::make_unique<WaitingSpreadsheetInstance>(std::move(created), m_waiter);
+    return std::make_unique<WaitingSpreadsheetInstance>(std::move(created), m_waiter, token, m_lateFailure);
 }
 
 } // namespace lotdraw

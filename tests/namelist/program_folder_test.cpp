@@ -114,7 +114,7 @@ void ProgramFolderTest::commandsWaitForTheFolder() {
 
     // The command is refused with the reason; no office is started for it.
     try {
-        static_cast<void>(spreadsheet.create());
+        static_cast<void>(spreadsheet.create({}));
         QFAIL("an instance was handed out without the folder");
     } catch (const SpreadsheetError &error) {
         QVERIFY2(error.userMessage().contains(QDir::toNativeSeparators(folder.folder())),
@@ -124,28 +124,29 @@ void ProgramFolderTest::commandsWaitForTheFolder() {
 
     // Once the user has cleared the way, the next command makes the folder and goes on.
     QVERIFY(QFile::remove(path(QStringLiteral("home/文档"))));
-    const std::unique_ptr<SpreadsheetInstance> instance = spreadsheet.create();
+    const std::unique_ptr<SpreadsheetInstance> instance = spreadsheet.create({});
     QVERIFY(instance != nullptr);
     QVERIFY(office.log().contains(QStringLiteral("create")));
     QCOMPARE(fileBytes(folder.workbookPath()), QByteArray("sample"));
 
     // A workbook the user removes after that is not put back behind their back.
     QVERIFY(QFile::remove(folder.workbookPath()));
-    static_cast<void>(spreadsheet.create());
+    static_cast<void>(spreadsheet.create({}));
     QVERIFY(!QFileInfo::exists(folder.workbookPath()));
 
     // A slow start stopped by the operator is given up, not waited out.
     office.holdAt(FakeSpreadsheetApplication::Operation::Create);
     bool cancelled = false;
+    CancellationToken cancel;
     std::thread start([&] {
         try {
-            static_cast<void>(spreadsheet.create());
+            static_cast<void>(spreadsheet.create(cancel));
         } catch (const SpreadsheetCancelled &) {
             cancelled = true;
         }
     });
     QTRY_VERIFY(office.isHolding());
-    spreadsheet.abortCreate();
+    cancel.cancel();
     start.join();
     QVERIFY(cancelled);
 }

@@ -1,5 +1,5 @@
+#include "office/content/workbook_content.h"
 #include "office/office_lock_file.h"
-#include "office/workbook_content.h"
 #include "support/office_fixture.h"
 
 #include <QDir>

@@ -1,29 +1,26 @@
 #include "support/fake_spreadsheet.h"
 
-#include <atomic>
-
 namespace lotdraw::testing {
 
 using Operation = FakeSpreadsheetApplication::Operation;
 
 class FakeSpreadsheetInstance final : public SpreadsheetInstance {
 public:
-    explicit FakeSpreadsheetInstance(FakeSpreadsheetApplication &app)
-        : m_app(app) {
-        ++m_app.m_liveInstances;
+    FakeSpreadsheetInstance(FakeSpreadsheetApplication &app, const CancellationToken &cancel)
+        : m_app(app)
+        , m_cancel(cancel) {
+        m_app.countInstance(1);
     }
     ~FakeSpreadsheetInstance() override {
         m_app.record(QStringLiteral("release"));
-        --m_app.m_liveInstances;
+        m_app.countInstance(-1);
     }
     FakeSpreadsheetInstance(const FakeSpreadsheetInstance &) = delete;
     FakeSpreadsheetInstance &operator=(const FakeSpreadsheetInstance &) = delete;
 
     void openWorkbook(const QString &path) override {
-        m_app.record(QStringLiteral("open ") + path);
-        pass(Operation::Open);
-        m_app.maybeFail(FakeSpreadsheetApplication::Operation::Open);
-        if (!m_app.m_workbookExists || (!m_app.m_workbookPath.isEmpty() && path != m_app.m_workbookPath)) {
+        pass(Operation::Open, QStringLiteral("open ") + path);
+        if (!m_app.m_workbookPath.isEmpty() && path != m_app.m_workbookPath) {
             throw SpreadsheetError(QStringLiteral("找不到名单文件：") + path);
         }
         if (m_app.m_userWindowOpen) {
@@ -33,75 +30,57 @@ public:
         m_open = true;
     }
 
-    QString cell(int row, int column) override {
-        m_app.record(QStringLiteral("read %1,%2").arg(row).arg(column));
-        pass(Operation::ReadCell, row);
-        m_app.maybeFail(FakeSpreadsheetApplication::Operation::ReadCell, row);
-        requireOpen();
-        return m_cells.value({row, column});
-    }
-
-    void setCell(int row, int column, const QString &text) override {
-        m_app.record(QStringLiteral("write %1,%2=%3").arg(row).arg(column).arg(text));
-        pass(Operation::WriteCell, row);
-        m_app.maybeFail(FakeSpreadsheetApplication::Operation::WriteCell, row);
-        if (!text.isEmpty()) {
-            m_app.maybeFail(FakeSpreadsheetApplication::Operation::WriteText, row);
-        }
-        requireOpen();
-        if (text.isEmpty()) {
-            m_cells.remove({row, column});
-        } else {
-            m_cells.insert({row, column}, text);
-        }
-    }
-
-    void saveActiveWorkbook() override {
-        m_app.record(QStringLiteral("save"));
-        pass(Operation::Save);
-        m_app.maybeFail(FakeSpreadsheetApplication::Operation::Save);
-        requireOpen();
-        m_app.m_savedCells = m_cells;
-    }
-
-    void quit() override {
-        m_app.record(QStringLiteral("quit"));
-        pass(Operation::Quit);
-        m_app.maybeFail(FakeSpreadsheetApplication::Operation::Quit);
-    }
-
-    void closeWorkbooks() override {
-        m_app.record(QStringLiteral("close"));
-        pass(Operation::Close);
-        m_app.maybeFail(FakeSpreadsheetApplication::Operation::Close);
-        m_open = false;
-    }
-
-    void setVisible(bool visible) override {
-        m_app.record(visible ? QStringLiteral("show") : QStringLiteral("hide"));
-        pass(Operation::Show);
-        m_app.maybeFail(FakeSpreadsheetApplication::Operation::Show);
-        requireOpen();
-        m_app.m_userWindowOpen = visible;
-    }
-
     void newWorkbook(const QString &path) override {
-        m_app.record(QStringLiteral("new ") + path);
-        pass(Operation::NewWorkbook);
-        m_app.maybeFail(FakeSpreadsheetApplication::Operation::NewWorkbook);
+        pass(Operation::NewWorkbook, QStringLiteral("new ") + path);
         m_cells.clear();
         m_open = true;
     }
 
-    void abort() noexcept override {
-        m_app.record(QStringLiteral("abort"));
-        m_aborted = true;
-        m_app.wakeHeldCall();
+    QStringList readColumn(int column, int firstRow, int maxRows) override {
+        pass(Operation::Read, QStringLiteral("read %1:%2+%3").arg(column).arg(firstRow).arg(maxRows));
+        requireOpen();
+        QStringList texts;
+        for (int row = firstRow; row < firstRow + maxRows && !m_cells.value({row, column}).isEmpty(); ++row) {
+            texts.append(m_cells.value({row, column}));
+        }
+        return texts;
+    }
+
+    void writeColumn(int column, int firstRow, const QStringList &texts, int rowCount) override {
+        pass(Operation::Write,
+             QStringLiteral("write %1:%2+%3=%4").arg(column).arg(firstRow).arg(rowCount).arg(texts.join(u'|')));
+        requireOpen();
+        for (int i = 0; i < rowCount; ++i) {
+            if (i < texts.size() && !texts.at(i).isEmpty()) {
+                m_cells.insert({firstRow + i, column}, texts.at(i));
+            } else {
+                m_cells.remove({firstRow + i, column});
+            }
+        }
+    }
+
+    void save() override {
+        pass(Operation::Save, QStringLiteral("save"));
+        requireOpen();
+        m_app.m_savedCells = m_cells;
+    }
+
+    void close() override {
+        pass(Operation::Close, QStringLiteral("close"));
+        m_open = false;
+    }
+
+    void showToUser() override {
+        pass(Operation::Show, QStringLiteral("show"));
+        requireOpen();
+        m_app.m_userWindowOpen = true;
     }
 
 private:
-    void pass(Operation operation, int row = 0) {
-        m_app.pass(operation, row, [this] { return m_aborted.load(); });
+    // Logs the call and passes the application's hooks.
+    void pass(Operation operation, const QString &entry) {
+        m_app.record(entry);
+        m_app.pass(operation, m_cancel);
     }
 
     void requireOpen() const {
@@ -111,9 +90,14 @@ private:
     }
 
     FakeSpreadsheetApplication &m_app;
+    CancellationToken m_cancel;
+    // Logs a cancel that reaches this instance and frees its held call.
+    CancellationToken::Subscription m_onCancel{m_cancel, [this] {
+                                                   m_app.record(QStringLiteral("cancel"));
+                                                   m_app.wakeHeldCall();
+                                               }};
     FakeSpreadsheetApplication::Cells m_cells;
     bool m_open = false;
-    std::atomic<bool> m_aborted = false;
 };
 
 QString FakeSpreadsheetApplication::failureMessage(Operation operation) {
@@ -125,29 +109,21 @@ bool FakeSpreadsheetApplication::isRunning() {
     return m_running || m_userWindowOpen;
 }
 
-std::unique_ptr<SpreadsheetInstance> FakeSpreadsheetApplication::create() {
+std::unique_ptr<SpreadsheetInstance> FakeSpreadsheetApplication::create(const CancellationToken &cancel) {
     record(QStringLiteral("create"));
     {
-        const std::lock_guard lock(m_sync->mutex);
-        m_sync->createAborted = false;
+        const CancellationToken::Subscription onCancel(cancel, [this] {
+            record(QStringLiteral("cancel"));
+            wakeHeldCall();
+        });
+        pass(Operation::Create, cancel);
     }
-    pass(Operation::Create, 0, [this] { return m_sync->createAborted; });
-    maybeFail(Operation::Create);
-    return std::make_unique<FakeSpreadsheetInstance>(*this);
+    return std::make_unique<FakeSpreadsheetInstance>(*this, cancel);
 }
 
-void FakeSpreadsheetApplication::abortCreate() noexcept {
-    record(QStringLiteral("abort"));
-    {
-        const std::lock_guard lock(m_sync->mutex);
-        m_sync->createAborted = true;
-    }
-    m_sync->changed.notify_all();
-}
-
-void FakeSpreadsheetApplication::holdAt(Operation operation, int row) {
+void FakeSpreadsheetApplication::holdAt(Operation operation) {
     const std::lock_guard lock(m_sync->mutex);
-    m_sync->hold = Failure{operation, row};
+    m_sync->hold = operation;
     m_sync->released = false;
 }
 
@@ -168,37 +144,56 @@ void FakeSpreadsheetApplication::whenCalled(Operation operation, std::function<v
     m_hook.emplace(operation, std::move(action));
 }
 
+QStringList FakeSpreadsheetApplication::log() const {
+    const std::lock_guard lock(m_sync->mutex);
+    return m_log;
+}
+
+void FakeSpreadsheetApplication::clearLog() {
+    const std::lock_guard lock(m_sync->mutex);
+    m_log.clear();
+}
+
+int FakeSpreadsheetApplication::liveInstances() const {
+    const std::lock_guard lock(m_sync->mutex);
+    return m_sync->liveInstances;
+}
+
+void FakeSpreadsheetApplication::countInstance(int change) {
+    const std::lock_guard lock(m_sync->mutex);
+    m_sync->liveInstances += change;
+}
+
 void FakeSpreadsheetApplication::record(const QString &entry) {
     const std::lock_guard lock(m_sync->mutex);
     m_log.append(entry);
 }
 
 void FakeSpreadsheetApplication::wakeHeldCall() {
-    // Taking the lock orders the caller's flag before the held call looks at it.
+    // Taking the lock orders the token's flag before the held call looks at it.
     { const std::lock_guard lock(m_sync->mutex); }
     m_sync->changed.notify_all();
 }
 
-void FakeSpreadsheetApplication::pass(Operation operation, int row, const std::function<bool()> &aborted) {
+void FakeSpreadsheetApplication::pass(Operation operation, const CancellationToken &cancel) {
     if (m_hook && m_hook->first == operation) {
         m_hook->second();
     }
-    std::unique_lock lock(m_sync->mutex);
-    if (!aborted() && m_sync->hold && m_sync->hold->operation == operation &&
-        (m_sync->hold->row == 0 || m_sync->hold->row == row)) {
-        m_sync->hold.reset();
-        m_sync->holding = true;
-        // Bounded, so that a test whose window cannot release it still comes to an end (and fails).
-        m_sync->changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_sync->released || aborted(); });
-        m_sync->holding = false;
+    {
+        std::unique_lock lock(m_sync->mutex);
+        if (!cancel.isCancelled() && m_sync->hold == operation) {
+            m_sync->hold.reset();
+            m_sync->holding = true;
+            // Bounded, so that a test whose window cannot release it still comes to an end (and fails).
+            m_sync->changed.wait_for(lock, std::chrono::seconds(10),
+                                     [&] { return m_sync->released || cancel.isCancelled(); });
+            m_sync->holding = false;
+        }
     }
-    if (aborted()) {
-        throw SpreadsheetCancelled();
+    cancel.throwIfCancelled();
+    if (m_failure == operation) {
+        throw SpreadsheetError(failureMessage(operation));
     }
-}
-
-void FakeSpreadsheetApplication::failAt(Operation operation, int row) {
-    m_failure = Failure{operation, row};
 }
 
 void FakeSpreadsheetApplication::setSavedColumn(int column, int firstRow, const QStringList &texts) {
@@ -206,12 +201,6 @@ void FakeSpreadsheetApplication::setSavedColumn(int column, int firstRow, const 
         if (!texts.at(i).isEmpty()) {
             m_savedCells.insert({firstRow + i, column}, texts.at(i));
         }
-    }
-}
-
-void FakeSpreadsheetApplication::maybeFail(Operation operation, int row) const {
-    if (m_failure && m_failure->operation == operation && (m_failure->row == 0 || m_failure->row == row)) {
-        throw SpreadsheetError(failureMessage(operation));
     }
 }
 

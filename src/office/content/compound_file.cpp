@@ -1,6 +1,6 @@
-#include "office/compound_file.h"
+#include "office/content/compound_file.h"
 
-#include "office/little_endian.h"
+#include "office/content/little_endian.h"
 
 namespace lotdraw {
 
@@ -20,8 +20,7 @@ constexpr int kMaxDirectorySectors = 64;
 
 // Signature, byte order mark and one of the two sector sizes the format has.
 bool isCompoundFileHeader(const QByteArray &header) {
-    static const QByteArray signature = QByteArray::fromHex("d0cf11e0a1b11ae1");
-    if (header.size() != kHeaderSize || !header.startsWith(signature) || littleEndian16(header, 0x1c) != 0xfffe) {
+    if (header.size() != kHeaderSize || !hasCompoundFileSignature(header) || littleEndian16(header, 0x1c) != 0xfffe) {
         return false;
     }
     const quint16 sectorShift = littleEndian16(header, 0x1e);
@@ -86,6 +85,11 @@ QStringList entryNames(const QByteArray &sector) {
 }
 
 } // namespace
+
+bool hasCompoundFileSignature(const QByteArray &head) {
+    static const QByteArray signature = QByteArray::fromHex("d0cf11e0a1b11ae1");
+    return head.startsWith(signature);
+}
 
 std::optional<QStringList> compoundFileEntryNames(QFile &file) {
     if (!file.seek(0)) {

@@ -1,8 +1,7 @@
-#include "office/workbook_content.h"
+#include "office/content/workbook_content.h"
 
-#include "office/compound_file.h"
-#include "office/little_endian.h"
-#include "office/zip_archive.h"
+#include "office/content/compound_file.h"
+#include "office/content/zip_archive.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,8 +16,6 @@ namespace {
 
 // The start of a file, enough for every signature looked at and the first entry of a zip.
 constexpr qint64 kHeadSize = 4096;
-constexpr quint32 kLocalHeaderSignature = 0x04034b50;
-constexpr qint64 kLocalHeaderSize = 30;
 // The content types and the relationships of a workbook package take a few kilobytes; parts
 // larger than this are not read.
 constexpr qint64 kMaxPackagePartSize = 4 * 1024 * 1024;
@@ -41,17 +38,8 @@ constexpr QLatin1StringView kWorkbookContentTypes[] = {
 // An OpenDocument package begins with an entry "mimetype", stored uncompressed, whose content is
 // the package's media type, so the first local header tells the kind without reading further.
 bool isOpenDocumentSpreadsheet(const QByteArray &head) {
-    static constexpr QByteArrayView name("mimetype");
-    static constexpr QByteArrayView mediaType("application/vnd.oasis.opendocument.spreadsheet");
-    const quint16 method = littleEndian16(head, 8);
-    const quint32 size = littleEndian32(head, 18);
-    const qint64 nameLength = littleEndian16(head, 26);
-    const qint64 extraLength = littleEndian16(head, 28);
-    const qint64 data = kLocalHeaderSize + nameLength + extraLength;
-    return method == 0 && nameLength == name.size() && size == mediaType.size() &&
-           data + mediaType.size() <= head.size() &&
-           QByteArrayView(head).sliced(kLocalHeaderSize, nameLength) == name &&
-           QByteArrayView(head).sliced(data, mediaType.size()) == mediaType;
+    const auto first = firstStoredEntry(head);
+    return first && first->first == "mimetype" && first->second == "application/vnd.oasis.opendocument.spreadsheet";
 }
 
 // An Office Open XML package encrypted with a password is a compound file holding the encryption
@@ -183,8 +171,7 @@ WorkbookContent workbookContent(const QString &path) {
         return WorkbookContent::Other;
     }
     const QByteArray head = file.read(kHeadSize);
-    static const QByteArray compoundFile = QByteArray::fromHex("d0cf11e0a1b11ae1");
-    if (head.startsWith(compoundFile)) {
+    if (hasCompoundFileSignature(head)) {
         return compoundFileContent(file);
     }
     // A BIFF beginning-of-file record: 0x0009, 0x0209, 0x0409 or 0x0809, little-endian.
@@ -192,7 +179,7 @@ WorkbookContent workbookContent(const QString &path) {
         (head.at(1) == '\x00' || head.at(1) == '\x02' || head.at(1) == '\x04' || head.at(1) == '\x08')) {
         return WorkbookContent::Excel97;
     }
-    if (head.size() < kLocalHeaderSize || littleEndian32(head, 0) != kLocalHeaderSignature) {
+    if (!startsLikeZip(head)) {
         return WorkbookContent::Other;
     }
     return zipContent(file, head);

@@ -1,6 +1,6 @@
-#include "office/zip_archive.h"
+#include "office/content/zip_archive.h"
 
-#include "office/little_endian.h"
+#include "office/content/little_endian.h"
 
 #include <algorithm>
 #include <zlib.h>
@@ -122,6 +122,23 @@ std::optional<QList<ZipEntry>> readZipDirectory(QFile &file) {
         at = next;
     }
     return entries;
+}
+
+bool startsLikeZip(const QByteArray &head) {
+    return head.size() >= kLocalHeaderSize && littleEndian32(head, 0) == kLocalHeaderSignature;
+}
+
+std::optional<std::pair<QByteArray, QByteArray>> firstStoredEntry(const QByteArray &head) {
+    if (!startsLikeZip(head) || littleEndian16(head, 8) != kStored) {
+        return std::nullopt;
+    }
+    const qint64 size = littleEndian32(head, 18);
+    const qint64 nameLength = littleEndian16(head, 26);
+    const qint64 data = kLocalHeaderSize + nameLength + littleEndian16(head, 28);
+    if (data + size > head.size()) {
+        return std::nullopt;
+    }
+    return std::pair(head.sliced(kLocalHeaderSize, nameLength), head.sliced(data, size));
 }
 
 std::optional<QByteArray> readZipEntry(QFile &file, const ZipEntry &entry, qint64 maxSize) {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QList>
 #include <optional>
+#include <utility>
 
 namespace lotdraw {
 
@@ -15,6 +16,13 @@ struct ZipEntry {
     qint64 compressedSize = 0;
     qint64 localHeaderOffset = 0;
 };
+
+// True when `head`, the start of a file, begins with a zip's first local header.
+[[nodiscard]] bool startsLikeZip(const QByteArray &head);
+
+// The name and the content of a zip's first entry, read from its local header at the start of
+// `head`, when that entry is stored uncompressed and lies in `head` whole; nothing otherwise.
+[[nodiscard]] std::optional<std::pair<QByteArray, QByteArray>> firstStoredEntry(const QByteArray &head);
 
 // The entries a zip's central directory lists. Nothing when there is no directory, when it cannot
 // be read whole, or when what its end record says cannot be so (split archives and Zip64 included).

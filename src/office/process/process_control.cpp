@@ -1,32 +1,27 @@
-#include "office/office_process.h"
+#include "office/process/process_control.h"
 
-#include "office/office_messages.h"
-#include "office/process_table.h"
-#include "spreadsheet/spreadsheet.h"
+#include "office/process/process_table.h"
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcessEnvironment>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
-#include <langinfo.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace lotdraw {
 
 namespace {
 
 using namespace std::chrono_literals;
+
+// How often a wait looks again.
+constexpr auto kPollInterval = 2ms;
 
 // Keeps the bytes of a list of texts alive and offers them as a null-terminated char* array.
 class CStringArray final {
@@ -49,58 +44,33 @@ private:
     std::vector<char *> m_pointers;
 };
 
-// The office itself and the launchers that start it: the soffice script (also run as
-// "libreoffice" through its link), which becomes oosplash, which runs soffice.bin. Only the
-// launchers exist during the first moments of a start.
-bool isOfficeProgram(const ProcessEntry &process) {
-    const QByteArray &name = process.name;
-    return name == "soffice.bin" || name == "oosplash" || name == "soffice" || name == "libreoffice";
+[[noreturn]] void failWith(int error, const char *what) {
+    throw std::system_error(error, std::generic_category(), what);
 }
 
-// This login's live office processes.
-std::vector<ProcessEntry> ownOfficeProcesses() {
-    const uid_t me = ::getuid();
-    std::vector<ProcessEntry> offices;
-    for (ProcessEntry &process : processTable()) {
-        if (process.uid == me && process.isLive() && isOfficeProgram(process)) {
-            offices.push_back(std::move(process));
+// Polls `done` until it holds or `timeout` has passed; returns its last answer.
+template<typename Done>
+bool waitUntil(std::chrono::milliseconds timeout, const Done &done) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return done();
         }
+        std::this_thread::sleep_for(kPollInterval);
     }
-    return offices;
+    return true;
 }
 
-// Those of them that have `argument` among their arguments.
-std::vector<pid_t> ownOfficeProcessesWith(const QByteArray &argument) {
-    std::vector<pid_t> found;
-    for (const ProcessEntry &process : ownOfficeProcesses()) {
-        if (processArguments(process.pid).contains(argument)) {
-            found.push_back(process.pid);
-        }
-    }
-    return found;
-}
-
-// Gives the kernel a moment to take them down, so that a probe right after sees them gone.
-void waitUntilGone(const std::vector<pid_t> &pids) {
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
-    for (const pid_t pid : pids) {
-        while (std::chrono::steady_clock::now() < deadline) {
-            const std::optional<ProcessEntry> process = processEntry(pid);
-            if (!process || !process->isLive()) {
-                break;
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-    }
+bool isGone(pid_t pid) {
+    const std::optional<ProcessEntry> process = processEntry(pid);
+    return !process || !process->isLive();
 }
 
 } // namespace
 
-OfficeProcess::OfficeProcess(const QString &program, const QStringList &arguments, const QStringList &environment) {
-    if (!QFileInfo(program).isExecutable()) {
-        throw SpreadsheetError(
-            office_messages::cannotStart(QStringLiteral("找不到 %1").arg(QDir::toNativeSeparators(program))));
-    }
+ChildProcess::ChildProcess(const QString &program, const QStringList &arguments, const QStringList &environment,
+                           std::chrono::milliseconds killWait)
+    : m_killWait(killWait) {
     CStringArray argv(QStringList{program} + arguments);
     CStringArray envp(environment);
     const QByteArray path = QFile::encodeName(program);
@@ -114,80 +84,64 @@ OfficeProcess::OfficeProcess(const QString &program, const QStringList &argument
     posix_spawnattr_setsigmask(&attributes, &noSignals);
     sigset_t defaults;
     sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGINT);
-    sigaddset(&defaults, SIGTERM);
-    sigaddset(&defaults, SIGCHLD);
+    for (const int signal : {SIGPIPE, SIGINT, SIGTERM, SIGCHLD}) {
+        sigaddset(&defaults, signal);
+    }
     posix_spawnattr_setsigdefault(&attributes, &defaults);
 
-    // The office's own chatter (javaldx warnings and the like) is not ours to show.
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid, path.constData(), &files, &attributes, argv.data(), envp.data());
+    const int error = posix_spawn(&m_pid, path.constData(), &files, &attributes, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&files);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {
-        throw SpreadsheetError(office_messages::cannotStart(QString::fromLocal8Bit(std::strerror(error))));
-    }
-    m_pid = pid;
-}
-
-OfficeProcess::~OfficeProcess() {
-    if (!hasExited()) {
-        kill();
+        failWith(error, "posix_spawn");
     }
 }
 
-bool OfficeProcess::hasExited() {
+ChildProcess::~ChildProcess() {
+    kill();
+}
+
+bool ChildProcess::hasExited() {
     const std::lock_guard lock(m_reapMutex);
-    if (m_exited) {
-        return true;
-    }
-    int status = 0;
-    const pid_t result = ::waitpid(m_pid, &status, WNOHANG);
-    if (result == m_pid || (result < 0 && errno == ECHILD)) {
-        m_exited = true;
+    if (!m_exited) {
+        int status = 0;
+        const pid_t result = ::waitpid(m_pid, &status, WNOHANG);
+        m_exited = result == m_pid || (result < 0 && errno == ECHILD);
     }
     return m_exited;
 }
 
-bool OfficeProcess::waitForExit(std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!hasExited()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
+bool ChildProcess::waitForExit(std::chrono::milliseconds timeout) {
+    return waitUntil(timeout, [this] { return hasExited(); });
 }
 
-void OfficeProcess::killGroup() const noexcept {
+void ChildProcess::killGroup() const noexcept {
     const std::lock_guard lock(m_reapMutex);
     if (m_pid > 0 && !m_exited) {
         ::kill(-m_pid, SIGKILL);
     }
 }
 
-void OfficeProcess::kill() {
+void ChildProcess::kill() noexcept {
     if (hasExited()) {
         return;
     }
     killGroup();
     // SIGKILL cannot be refused; a process in uninterruptible sleep may take a moment.
-    if (!waitForExit(5s)) {
+    if (!waitForExit(m_killWait)) {
         {
             const std::lock_guard lock(m_reapMutex);
             if (!m_exited) {
                 ::kill(m_pid, SIGKILL);
             }
         }
-        waitForExit(5s);
+        waitForExit(m_killWait);
     }
 }
 
@@ -236,10 +190,6 @@ int readExecReport(int execReport) {
 } // namespace
 
 pid_t startDetached(const QString &program, const QStringList &arguments, const QStringList &environment) {
-    const QFileInfo info(program);
-    if (!info.isFile() || !info.isExecutable()) {
-        throw SpreadsheetError(office_messages::cannotShow(QStringLiteral("找不到 %1").arg(program)));
-    }
     CStringArray argv(QStringList{program} + arguments);
     CStringArray envp(environment);
     const QByteArray path = QFile::encodeName(program);
@@ -247,7 +197,7 @@ pid_t startDetached(const QString &program, const QStringList &arguments, const 
     // Told by the grandchild when its exec fails; closed by the exec when it succeeds.
     int execReport[2] = {-1, -1};
     if (::pipe2(execReport, O_CLOEXEC) != 0) {
-        throw SpreadsheetError(office_messages::cannotShow(QString::fromLocal8Bit(std::strerror(errno))));
+        failWith(errno, "pipe2");
     }
     // Double fork, so the program is never our zombie.
     const pid_t middle = ::fork();
@@ -255,7 +205,7 @@ pid_t startDetached(const QString &program, const QStringList &arguments, const 
         const int error = errno;
         ::close(execReport[0]);
         ::close(execReport[1]);
-        throw SpreadsheetError(office_messages::cannotShow(QString::fromLocal8Bit(std::strerror(error))));
+        failWith(error, "fork");
     }
     if (middle == 0) {
         ::close(execReport[0]);
@@ -265,60 +215,51 @@ pid_t startDetached(const QString &program, const QStringList &arguments, const 
     int status = 0;
     while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
     }
-    // Waiting for the exec means that the office is visible to the probe as soon as we return,
-    // as its launcher, so a second command cannot start another one on the same workbook.
     const int execError = readExecReport(execReport[0]);
     ::close(execReport[0]);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw SpreadsheetError(office_messages::cannotShow(QStringLiteral("无法创建进程")));
+        failWith(EAGAIN, "fork");
     }
     if (execError != 0) {
-        throw SpreadsheetError(office_messages::cannotShow(QString::fromLocal8Bit(std::strerror(execError))));
+        failWith(execError, "execve");
     }
     // The middle child led the new session; its id stays the id of the session and the group.
     return middle;
 }
 
-QStringList officeEnvironment(bool forceCLocale) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (forceCLocale) {
-        for (const QString &name : environment.keys()) {
-            if (name.startsWith(QStringLiteral("LC_")) || name == QStringLiteral("LANG") ||
-                name == QStringLiteral("LANGUAGE")) {
-                environment.remove(name);
+void endProcessGroup(pid_t group, std::chrono::milliseconds killWait) noexcept {
+    try {
+        if (group <= 1) {
+            return;
+        }
+        ::kill(-group, SIGKILL);
+        waitUntil(killWait, [group] { return liveProcessesInGroup(group).empty(); });
+    } catch (...) {
+        // Nothing more can be done here.
+    }
+}
+
+void endProcesses(const std::vector<pid_t> &pids, std::chrono::milliseconds killWait) noexcept {
+    try {
+        for (const pid_t pid : pids) {
+            const pid_t group = ::getpgid(pid);
+            if (group > 1 && group != ::getpgrp()) {
+                ::kill(-group, SIGKILL);
             }
+            ::kill(pid, SIGKILL);
         }
-        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    } else if (QByteArray(nl_langinfo(CODESET)) != "UTF-8") {
-        // Keep the user's language, only make the character type UTF-8.
-        const QString all = environment.value(QStringLiteral("LC_ALL"));
-        environment.remove(QStringLiteral("LC_ALL"));
-        if (!all.isEmpty()) {
-            environment.insert(QStringLiteral("LANG"), all);
-        }
-        environment.insert(QStringLiteral("LC_CTYPE"), QStringLiteral("C.UTF-8"));
+        // Gives the kernel a moment to take them down, so that a probe right after sees them gone.
+        waitUntil(killWait, [&pids] { return std::all_of(pids.begin(), pids.end(), isGone); });
+    } catch (...) {
+        // Nothing more can be done here.
     }
-    return environment.toStringList();
 }
 
-bool officeProcessRuns(pid_t exceptGroup) {
-    const std::vector<ProcessEntry> offices = ownOfficeProcesses();
-    return std::any_of(offices.begin(), offices.end(), [exceptGroup](const ProcessEntry &process) {
-        return exceptGroup <= 0 || process.group != exceptGroup;
-    });
-}
-
-void killOfficeProcessesWith(const QString &argument) {
-    const std::vector<pid_t> victims = ownOfficeProcessesWith(argument.toUtf8());
-    for (const pid_t pid : victims) {
-        const pid_t group = ::getpgid(pid);
-        // Never signal our own group: the instances we start always run in a group of their own.
-        if (group > 1 && group != ::getpgrp()) {
-            ::kill(-group, SIGKILL);
-        }
-        ::kill(pid, SIGKILL);
-    }
-    waitUntilGone(victims);
+void ignoreBrokenPipes() noexcept {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 } // namespace lotdraw

@@ -1,4 +1,4 @@
-#include "office/process_table.h"
+#include "office/process/process_table.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,6 +98,16 @@ bool processHoldsFile(pid_t pid, const QString &canonicalPath) {
         }
     }
     return false;
+}
+
+std::vector<pid_t> liveProcessesInGroup(pid_t group) {
+    std::vector<pid_t> members;
+    for (const ProcessEntry &process : processTable()) {
+        if (process.group == group && process.isLive()) {
+            members.push_back(process.pid);
+        }
+    }
+    return members;
 }
 
 } // namespace lotdraw

@@ -25,6 +25,9 @@ struct ProcessEntry {
 // that ends while the table is read is left out.
 [[nodiscard]] std::vector<ProcessEntry> processTable();
 
+// The live (not zombie) processes of process group `group`.
+[[nodiscard]] std::vector<pid_t> liveProcessesInGroup(pid_t group);
+
 // One process; nothing once it has gone (and been reaped).
 [[nodiscard]] std::optional<ProcessEntry> processEntry(pid_t pid);
 

@@ -1,4 +1,4 @@
-#include "office/office_interaction_handler.h"
+#include "office/uno/office_interaction_handler.h"
 
 #include <com/sun/star/document/BrokenPackageRequest.hpp>
 #include <com/sun/star/document/LockFileCorruptRequest.hpp>

@@ -1,11 +1,11 @@
-#include "office/uno_support.h"
+#include "office/uno/uno_support.h"
 
 #include "office/office_messages.h"
-#include "spreadsheet/spreadsheet.h"
+#include "office/process/process_control.h"
+#include "spreadsheet/spreadsheet_error.h"
 
 #include <QUrl>
 #include <cppuhelper/bootstrap.hxx>
-#include <csignal>
 #include <mutex>
 #include <rtl/bootstrap.hxx>
 
@@ -22,10 +22,7 @@ css::uno::Reference<css::uno::XComponentContext> localContext(const QString &off
     if (!context.is()) {
         // The bridge writes to the office's pipe without MSG_NOSIGNAL: when the office dies, the
         // next write would raise SIGPIPE and end the whole program instead of failing the call.
-        struct sigaction ignore {};
-        ignore.sa_handler = SIG_IGN;
-        sigemptyset(&ignore.sa_mask);
-        ::sigaction(SIGPIPE, &ignore, nullptr);
+        ignoreBrokenPipes();
         try {
             rtl::Bootstrap::set("URE_BOOTSTRAP", toOUString(QStringLiteral("vnd.sun.star.pathname:") +
                                                             officeProgramFolder + QStringLiteral("/fundamentalrc")));
