@@ -31,6 +31,7 @@ set(_uno_types
     com.sun.star.frame.XComponentLoader
     com.sun.star.frame.XController
     com.sun.star.frame.XDesktop
+    com.sun.star.frame.XLoadable
     com.sun.star.frame.XModel
     com.sun.star.frame.XStorable
     com.sun.star.io.IOException
@@ -41,6 +42,7 @@ set(_uno_types
     com.sun.star.lang.XTypeProvider
     com.sun.star.sheet.FormulaResult
     com.sun.star.sheet.XCellRangeData
+    com.sun.star.sheet.XSpreadsheetDocument
     com.sun.star.sheet.XSpreadsheet
     com.sun.star.sheet.XSpreadsheetView
     com.sun.star.table.CellContentType

@@ -23,8 +23,9 @@ WorkbookFormat checkWorkbookFile(const QString &path) {
         case WorkbookContent::Excel97:
             return WorkbookFormat::Excel97;
         case WorkbookContent::OfficeOpenXml:
-        case WorkbookContent::EncryptedOfficeOpenXml:
             return WorkbookFormat::OfficeOpenXml;
+        case WorkbookContent::EncryptedOfficeOpenXml:
+            return WorkbookFormat::EncryptedOfficeOpenXml;
         case WorkbookContent::OpenDocument:
             return WorkbookFormat::OpenDocument;
         case WorkbookContent::Damaged:

@@ -6,9 +6,10 @@ namespace lotdraw {
 
 // The formats a name-list workbook comes in, told by its content whatever its name says.
 enum class WorkbookFormat {
-    Excel97,       // .xls
-    OfficeOpenXml, // .xlsx, with or without a password
-    OpenDocument,  // .ods
+    Excel97,                // .xls
+    OfficeOpenXml,          // .xlsx
+    EncryptedOfficeOpenXml, // .xlsx protected by a password
+    OpenDocument,           // .ods
 };
 
 // Looks at the file at `path` before the office is asked to load it: its format, or a

@@ -602,8 +602,8 @@ void LibreOfficeApplicationTest::startFailures() {
     } else {
         QVERIFY(QDir().mkpath(folder));
         // The shell names the folder for as long as it runs: it waits for its sleep, no exec.
-        writeFile(folder + QStringLiteral("/soffice"), "#!/bin/sh\nsleep 600\n");
-        QVERIFY(QFile::setPermissions(folder + QStringLiteral("/soffice"), QFile::ReadOwner | QFile::ExeOwner));
+        writeFile(folder + QStringLiteral("/soffice.bin"), "#!/bin/sh\nsleep 600\n");
+        QVERIFY(QFile::setPermissions(folder + QStringLiteral("/soffice.bin"), QFile::ReadOwner | QFile::ExeOwner));
         broken.programFolder = folder;
         broken.startTimeout = 1500ms;
     }

@@ -113,8 +113,15 @@ bool ChildProcess::hasExited() {
         int status = 0;
         const pid_t result = ::waitpid(m_pid, &status, WNOHANG);
         m_exited = result == m_pid || (result < 0 && errno == ECHILD);
+        if (result == m_pid && WIFEXITED(status)) {
+            m_exitCode = WEXITSTATUS(status);
+        }
     }
     return m_exited;
+}
+
+int ChildProcess::exitCode() {
+    return hasExited() ? m_exitCode : -1;
 }
 
 bool ChildProcess::waitForExit(std::chrono::milliseconds timeout) {

@@ -31,6 +31,8 @@ public:
     [[nodiscard]] pid_t pid() const noexcept { return m_pid; }
     // True once the process has exited and been reaped.
     [[nodiscard]] bool hasExited();
+    // The code the process exited with; -1 while it runs or when a signal ended it.
+    [[nodiscard]] int exitCode();
     // Waits until the process has exited, at most `timeout`; true when it has.
     bool waitForExit(std::chrono::milliseconds timeout);
     // Sends SIGKILL to the whole process group, unless the process has been reaped (its id may
@@ -45,6 +47,7 @@ private:
     // Reaping and killing take turns, so that a kill never reaches a process id used again.
     mutable std::mutex m_reapMutex;
     bool m_exited = false;
+    int m_exitCode = -1;
 };
 
 // Starts `program` fully detached: in a session of its own and no child of ours, so that it lives

@@ -3,22 +3,16 @@
 #include "files/atomic_file.h"
 #include "office/office_lock_file.h"
 #include "office/office_messages.h"
+#include "office/uno/calc_document.h"
 #include "office/uno/office_connection.h"
 #include "office/uno/office_interaction_handler.h"
 #include "office/uno/uno_support.h"
 #include "spreadsheet/spreadsheet_error.h"
 
 #include <QFileInfo>
-#include <algorithm>
-#include <com/sun/star/beans/PropertyValue.hpp>
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/sheet/XSpreadsheetView.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
-#include <initializer_list>
 #include <rtl/ref.hxx>
 
 namespace lotdraw {
@@ -28,72 +22,8 @@ namespace {
 using css::uno::Reference;
 using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
-
-// The office's type of an OpenDocument spreadsheet, which is also the name of its filter.
-const rtl::OUString kOpenDocumentType("calc8");
-
-// The office's filter for a format, used both to load a workbook and to save it back, so the file
-// keeps the format it had whatever its name says.
-rtl::OUString filterOf(WorkbookFormat format) {
-    switch (format) {
-        case WorkbookFormat::OfficeOpenXml:
-            // The office asks for the password of an encrypted package only when told what it holds.
-            return rtl::OUString("Calc MS Excel 2007 XML");
-        case WorkbookFormat::OpenDocument:
-            return kOpenDocumentType;
-        case WorkbookFormat::Excel97:
-            break;
-    }
-    return rtl::OUString("MS Excel 97");
-}
-
-css::beans::PropertyValue property(const char *name, const css::uno::Any &value) {
-    css::beans::PropertyValue result;
-    result.Name = rtl::OUString::createFromAscii(name);
-    result.Value = value;
-    return result;
-}
-
-css::uno::Sequence<css::beans::PropertyValue> properties(std::initializer_list<css::beans::PropertyValue> values) {
-    css::uno::Sequence<css::beans::PropertyValue> result(static_cast<sal_Int32>(values.size()));
-    std::copy(values.begin(), values.end(), result.getArray());
-    return result;
-}
-
-// What the load is told of the workbook's format. An OpenDocument package goes through the office's
-// own type detection, told which type to expect: like Calc, it then offers to repair a package
-// whose zip is damaged. Every other format gets its filter named, so that nothing else (a text, a
-// web page) is ever taken for it.
-css::beans::PropertyValue formatArgument(WorkbookFormat format) {
-    if (format == WorkbookFormat::OpenDocument) {
-        return property("TypeName", css::uno::Any(kOpenDocumentType));
-    }
-    return property("FilterName", css::uno::Any(filterOf(format)));
-}
-
-// Whether the office loaded the document with `filterName`, or with its template variant, which a
-// repaired package gets.
-bool loadedWith(const Reference<css::frame::XModel> &model, const rtl::OUString &filterName) {
-    const auto arguments = model->getArgs();
-    for (const auto &argument : arguments) {
-        rtl::OUString used;
-        if (argument.Name == "FilterName" && (argument.Value >>= used)) {
-            return used == filterName || used == filterName + "_template";
-        }
-    }
-    return false;
-}
-
-int wholeSeconds(std::chrono::milliseconds duration) {
-    return static_cast<int>(std::chrono::ceil<std::chrono::seconds>(duration).count());
-}
-
-void closeDocument(const Reference<css::uno::XInterface> &document) {
-    const Reference<css::util::XCloseable> closeable(document, UNO_QUERY);
-    if (closeable.is()) {
-        closeable->close(true);
-    }
-}
+using uno::properties;
+using uno::property;
 
 } // namespace
 
@@ -142,42 +72,17 @@ std::unique_ptr<CalcWorkbook> CalcWorkbook::create(OfficeConnection &office, con
 }
 
 void CalcWorkbook::load() {
-    const rtl::Reference<OfficeInteractionHandler> handler(
-        new OfficeInteractionHandler(OfficeInteractionHandler::Stage::Load));
-    const auto arguments = properties({
-        property("Hidden", css::uno::Any(true)),
-        property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
-        property("UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE)),
-        formatArgument(m_format),
-        property("InteractionHandler", css::uno::Any(Reference<css::task::XInteractionHandler>(handler.get()))),
-    });
     m_office.noteWorkbook(m_path);
-    Reference<css::lang::XComponent> component;
-    try {
-        component = m_office.call(m_office.options().fileTimeout, [&] {
-            return m_office.loader()->loadComponentFromURL(uno::fileUrl(m_path), rtl::OUString("_blank"), 0, arguments);
-        });
-    } catch (const css::uno::Exception &) {
-        // The reason is in what the handler was asked, or in the file.
-        component.clear();
-    } catch (const SpreadsheetCancelled &) {
-        throw;
-    } catch (const SpreadsheetError &) {
-        // The office froze on this very file: another try would end the same way.
-        if (m_office.timedOut()) {
-            throw SpreadsheetError(office_messages::openTimedOut(m_path, wholeSeconds(m_office.options().fileTimeout)));
-        }
-        throw;
-    }
-    if (!component.is() && handler->question() == OfficeQuestion::Password) {
+    const LoadedDocument loaded = loadWorkbookDocument(m_office, m_path, m_format);
+    if (!loaded.component.is() && loaded.question == OfficeQuestion::Password) {
         m_access = Access::PasswordProtected;
         return;
     }
-    if (!component.is()) {
-        failLoad(handler->question());
+    if (!loaded.component.is()) {
+        failLoad(loaded.question);
     }
-    attach(component);
-    if (handler->wentOnAfterQuestion()) {
+    attach(loaded.component);
+    if (loaded.wentOnAfterQuestion) {
         m_access = Access::Partial;
     }
 }
@@ -228,8 +133,8 @@ void CalcWorkbook::attach(const Reference<css::lang::XComponent> &component) {
 QString CalcWorkbook::inspect(const Reference<css::lang::XComponent> &component) {
     const Reference<css::frame::XModel> model(component, UNO_QUERY);
     const Reference<css::frame::XStorable> storable(component, UNO_QUERY);
-    const Reference<css::sheet::XSpreadsheetView> view(model.is() ? model->getCurrentController() : nullptr, UNO_QUERY);
-    if (!storable.is() || !view.is()) {
+    const Reference<css::sheet::XSpreadsheet> sheet = activeSheet(component);
+    if (!model.is() || !storable.is() || !sheet.is()) {
         return office_messages::notWorkbook(m_path);
     }
     // Type detection may have settled on another format than the content check found.
@@ -245,7 +150,7 @@ QString CalcWorkbook::inspect(const Reference<css::lang::XComponent> &component)
     // reads; only a save refuses.
     m_access = readOnly ? Access::ReadOnly : Access::Writable;
     const Reference<css::util::XNumberFormatsSupplier> formats(component, UNO_QUERY_THROW);
-    m_cells.emplace(m_office, view->getActiveSheet(), formats->getNumberFormats());
+    m_cells.emplace(m_office, sheet, formats->getNumberFormats());
     m_model = model;
     return {};
 }

@@ -30,7 +30,12 @@ using css::uno::Reference;
 using css::uno::UNO_QUERY_THROW;
 
 // How often a starting office's pipe is tried.
-constexpr auto kPipePoll = 3ms;
+constexpr auto kPipePoll = 1ms;
+// The office ends with these to be started again, as its launcher would (after an update of the
+// installation has changed what the profile holds, say); a few times at most.
+constexpr int kCrashRestart = 79;
+constexpr int kNormalRestart = 81;
+constexpr int kMaxRestarts = 2;
 // How long a call that met a runtime error waits for the office's process to show that it died.
 constexpr auto kDeathGrace = 100ms;
 
@@ -71,12 +76,18 @@ pid_t OfficeConnection::processGroup() const {
 }
 
 void OfficeConnection::spawn() {
-    const QString program = m_options.programFolder + QStringLiteral("/soffice");
+    // The office itself, not its launcher (the soffice script and oosplash): a hidden instance needs
+    // neither its splash nor its Java search, and starts sooner without them. What the launcher
+    // would do for it besides, file locking and a restart on request, is done here.
+    const QString program = m_options.programFolder + QStringLiteral("/soffice.bin");
     if (!QFileInfo(program).isExecutable()) {
         throw SpreadsheetError(
             office_messages::cannotStart(QStringLiteral("找不到 %1").arg(QDir::toNativeSeparators(program))));
     }
-    m_pipeName = QStringLiteral("lotdraw-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate64(), 0, 36);
+    if (m_pipeName.isEmpty()) {
+        m_pipeName =
+            QStringLiteral("lotdraw-%1-%2").arg(::getpid()).arg(QRandomGenerator::global()->generate64(), 0, 36);
+    }
     const QStringList arguments{
         profileArgument(),
         QStringLiteral("--headless"),
@@ -84,11 +95,16 @@ void OfficeConnection::spawn() {
         QStringLiteral("--norestore"),
         QStringLiteral("--nodefault"),
         QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(m_pipeName)};
+    QStringList environment = officeEnvironment(true);
+    environment.append(QStringLiteral("SAL_ENABLE_FILE_LOCKING=1"));
+    std::unique_ptr<ChildProcess> process;
     try {
-        m_process = std::make_unique<ChildProcess>(program, arguments, officeEnvironment(true), m_options.killTimeout);
+        process = std::make_unique<ChildProcess>(program, arguments, environment, m_options.killTimeout);
     } catch (const std::system_error &error) {
         throw SpreadsheetError(office_messages::cannotStart(QString::fromLocal8Bit(error.code().message())));
     }
+    const std::lock_guard lock(m_processMutex);
+    m_process.swap(process);
 }
 
 void OfficeConnection::connect() {
@@ -105,6 +121,7 @@ void OfficeConnection::connect() {
         const Reference<css::uno::XComponentContext> remote(
             bridge->getInstance(rtl::OUString("StarOffice.ComponentContext")), UNO_QUERY_THROW);
         const auto desktop = css::frame::Desktop::create(remote);
+        m_context = remote;
         m_desktop.set(desktop, UNO_QUERY_THROW);
         m_loader.set(desktop, UNO_QUERY_THROW);
     } catch (const css::uno::Exception &exception) {
@@ -123,7 +140,7 @@ OfficeConnection::waitForPipe(const Reference<css::uno::XComponentContext> &loca
     const auto deadline = std::chrono::steady_clock::now() + m_options.startTimeout;
     const auto connector = css::connection::Connector::create(local);
     const rtl::OUString address = uno::toOUString(QStringLiteral("pipe,name=") + m_pipeName);
-    while (true) {
+    for (int restarts = 0;;) {
         try {
             return connector->connect(address);
         } catch (const css::connection::NoConnectException &) {
@@ -132,7 +149,11 @@ OfficeConnection::waitForPipe(const Reference<css::uno::XComponentContext> &loca
                 throw SpreadsheetError(office_messages::cannotStart(QStringLiteral("启动超时")));
             }
             if (m_process->hasExited()) {
-                throw SpreadsheetError(office_messages::cannotStart(QStringLiteral("进程刚启动就退出了")));
+                const int code = m_process->exitCode();
+                if ((code != kCrashRestart && code != kNormalRestart) || restarts++ == kMaxRestarts) {
+                    throw SpreadsheetError(office_messages::cannotStart(QStringLiteral("进程刚启动就退出了")));
+                }
+                spawn();
             }
             std::this_thread::sleep_for(kPipePoll);
         }
@@ -144,6 +165,7 @@ void OfficeConnection::abandonStart() noexcept {
     disposeBridge();
     m_desktop.clear();
     m_loader.clear();
+    m_context.clear();
     m_process->kill();
     removeLeftovers();
 }
@@ -187,6 +209,7 @@ void OfficeConnection::stop(bool graceful, State outcome) noexcept {
     disposeBridge();
     m_desktop.clear();
     m_loader.clear();
+    m_context.clear();
     if (!graceful || !m_process->waitForExit(m_options.exitTimeout)) {
         m_process->kill();
     }
@@ -195,7 +218,10 @@ void OfficeConnection::stop(bool graceful, State outcome) noexcept {
 }
 
 void OfficeConnection::killAtOnce() noexcept {
-    m_process->killGroup();
+    {
+        const std::lock_guard lock(m_processMutex);
+        m_process->killGroup();
+    }
     disposeBridge();
 }
 

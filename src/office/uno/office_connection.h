@@ -60,6 +60,8 @@ public:
     [[nodiscard]] QString profileUrl() const { return m_profile.url(); }
     [[nodiscard]] pid_t processGroup() const;
     [[nodiscard]] const css::uno::Reference<css::frame::XComponentLoader> &loader() const noexcept { return m_loader; }
+    // The office's own component context, to make its services in it.
+    [[nodiscard]] const css::uno::Reference<css::uno::XComponentContext> &context() const noexcept { return m_context; }
 
     // A workbook the office may put a lock file beside, and the private folder of a save: both
     // are cleared away once the office has ended, whatever it left there.
@@ -91,11 +93,14 @@ private:
     OfficeProfile m_profile;
     CancellationToken m_cancel;
     std::unique_ptr<AutomationLock> m_lock;
+    // Replaced only when the office asks to be started again; the kill from another thread reads it.
+    std::mutex m_processMutex;
     std::unique_ptr<ChildProcess> m_process;
     QString m_pipeName;
 
     std::mutex m_bridgeMutex;
     css::uno::Reference<css::lang::XComponent> m_bridge;
+    css::uno::Reference<css::uno::XComponentContext> m_context;
     css::uno::Reference<css::frame::XDesktop> m_desktop;
     css::uno::Reference<css::frame::XComponentLoader> m_loader;
 

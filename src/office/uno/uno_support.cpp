@@ -5,11 +5,25 @@
 #include "spreadsheet/spreadsheet_error.h"
 
 #include <QUrl>
+#include <algorithm>
 #include <cppuhelper/bootstrap.hxx>
 #include <mutex>
 #include <rtl/bootstrap.hxx>
 
 namespace lotdraw::uno {
+
+css::beans::PropertyValue property(const char *name, const css::uno::Any &value) {
+    css::beans::PropertyValue result;
+    result.Name = rtl::OUString::createFromAscii(name);
+    result.Value = value;
+    return result;
+}
+
+css::uno::Sequence<css::beans::PropertyValue> properties(std::initializer_list<css::beans::PropertyValue> values) {
+    css::uno::Sequence<css::beans::PropertyValue> result(static_cast<sal_Int32>(values.size()));
+    std::copy(values.begin(), values.end(), result.getArray());
+    return result;
+}
 
 rtl::OUString fileUrl(const QString &path) {
     return toOUString(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));

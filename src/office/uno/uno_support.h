@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
+#include <initializer_list>
 #include <rtl/ustring.hxx>
 
 namespace lotdraw::uno {
@@ -14,6 +16,11 @@ namespace lotdraw::uno {
 [[nodiscard]] inline QString toQString(const rtl::OUString &text) {
     return QString(reinterpret_cast<const QChar *>(text.getStr()), text.getLength());
 }
+
+// One argument of a media descriptor, and a descriptor of them.
+[[nodiscard]] css::beans::PropertyValue property(const char *name, const css::uno::Any &value);
+[[nodiscard]] css::uno::Sequence<css::beans::PropertyValue>
+properties(std::initializer_list<css::beans::PropertyValue> values);
 
 // A file URL for a local path, as LibreOffice takes it (UTF-8, percent-encoded).
 [[nodiscard]] rtl::OUString fileUrl(const QString &path);
