@@ -88,6 +88,9 @@ void PoolImportOfficeTest::importsColumnA_data() {
     QTest::newRow("ods content") << workbookCsv({"甲", "  ", "42", "", "丁"}) << QStringList{"甲", "  ", "42"} << "ods";
     QTest::newRow("xlsx content with its workbook part at the root")
         << workbookCsv(numbered("名", 20) + QStringList{"", "后面"}) << numbered("名", 20) << "xlsx at the root";
+    // The sheet the workbook opens on, not the first one.
+    QTest::newRow("xlsx content, second sheet active")
+        << workbookCsv(numbered("名", 5)) << numbered("名", 5) << "xlsx, second sheet active";
     // Calc offers to repair it and then reads it whole.
     QTest::newRow("ods content cut off before its directory")
         << workbookCsv(numbered("名", 30)) << numbered("名", 30) << "ods cut off";

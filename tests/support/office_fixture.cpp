@@ -138,11 +138,8 @@ quint32 crc32Of(const QByteArray &bytes) {
     return ~crc;
 }
 
-// One sheet of text cells (columns A to Z) in a package with every part at its root.
-QByteArray rootWorkbookPackage(const QList<QStringList> &rows) {
-    const QByteArray main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
-    const QByteArray relationships = "http://schemas.openxmlformats.org/package/2006/relationships";
-    const QByteArray officeDocument = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+// A sheet of text cells, columns A to Z.
+QByteArray sheetPart(const QList<QStringList> &rows) {
     QByteArray cells;
     for (qsizetype row = 0; row < rows.size(); ++row) {
         const QByteArray number = QByteArray::number(row + 1);
@@ -156,22 +153,47 @@ QByteArray rootWorkbookPackage(const QList<QStringList> &rows) {
         }
         cells += "</row>";
     }
-    return zipOf({
+    return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + cells +
+           "</sheetData></worksheet>";
+}
+
+// A package with every part at its root, holding `rows` on a sheet of text cells. With
+// `behindDecoy`, a first sheet of other names comes before it, and it is the active sheet.
+QByteArray rootWorkbookPackage(const QList<QStringList> &rows, bool behindDecoy) {
+    const QByteArray relationships = "http://schemas.openxmlformats.org/package/2006/relationships";
+    const QByteArray officeDocument = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const QByteArray worksheet = "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
+    QList<std::pair<QByteArray, QByteArray>> sheets{{"sheet1.xml", sheetPart(rows)}};
+    if (behindDecoy) {
+        sheets.prepend({"sheet0.xml", sheetPart({{"诱饵"}, {"诱饵"}, {"诱饵甲"}, {"诱饵乙"}})});
+    }
+    QByteArray types;
+    QByteArray list;
+    QByteArray targets;
+    for (qsizetype index = 0; index < sheets.size(); ++index) {
+        const QByteArray id = "rId" + QByteArray::number(index + 1);
+        types += "<Override PartName=\"/" + sheets.at(index).first + "\" ContentType=\"" + worksheet + "\"/>";
+        list += "<sheet name=\"Sheet" + QByteArray::number(index + 1) + "\" sheetId=\"" +
+                QByteArray::number(index + 1) + "\" r:id=\"" + id + "\"/>";
+        targets += "<Relationship Id=\"" + id + "\" Type=\"" + officeDocument + "/worksheet\" Target=\"" +
+                   sheets.at(index).first + "\"/>";
+    }
+    QList<std::pair<QByteArray, QByteArray>> parts{
         {"[Content_Types].xml",
          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" "
          "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Override "
          "PartName=\"/workbook.xml\" "
-         "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/><Override "
-         "PartName=\"/sheet1.xml\" ContentType=\"application/"
-         "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/></Types>"},
+         "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>" +
+             types + "</Types>"},
         {"_rels/.rels", "<Relationships xmlns=\"" + relationships + "\"><Relationship Id=\"rId1\" Type=\"" +
                             officeDocument + "/officeDocument\" Target=\"workbook.xml\"/></Relationships>"},
-        {"workbook.xml", "<workbook xmlns=\"" + main + "\" xmlns:r=\"" + officeDocument +
-                             "\"><sheets><sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"_rels/workbook.xml.rels", "<Relationships xmlns=\"" + relationships + "\"><Relationship Id=\"rId1\" Type=\"" +
-                                        officeDocument + "/worksheet\" Target=\"sheet1.xml\"/></Relationships>"},
-        {"sheet1.xml", "<worksheet xmlns=\"" + main + "\"><sheetData>" + cells + "</sheetData></worksheet>"},
-    });
+        {"workbook.xml", "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"" +
+                             officeDocument + "\"><bookViews><workbookView activeTab=\"" +
+                             QByteArray::number(sheets.size() - 1) + "\"/></bookViews><sheets>" + list +
+                             "</sheets></workbook>"},
+        {"_rels/workbook.xml.rels", "<Relationships xmlns=\"" + relationships + "\">" + targets + "</Relationships>"},
+    };
+    return zipOf(parts + sheets);
 }
 
 // This login's live processes whose name `named` accepts and, unless `mentioning` is empty, with
@@ -203,8 +225,8 @@ void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QStr
     const QMap<QString, QString> filters{{QStringLiteral("xls"), QStringLiteral("xls:MS Excel 97")},
                                          {QStringLiteral("xlsx"), QStringLiteral("xlsx:Calc MS Excel 2007 XML")},
                                          {QStringLiteral("ods"), QStringLiteral("ods:calc8")}};
-    if (format == QStringLiteral("xlsx at the root")) {
-        writeFile(path, rootWorkbookPackage(parseCsv(csvText)));
+    if (format == QStringLiteral("xlsx at the root") || format == QStringLiteral("xlsx, second sheet active")) {
+        writeFile(path, rootWorkbookPackage(parseCsv(csvText), format.endsWith(QStringLiteral("active"))));
         return;
     }
     if (format.endsWith(QStringLiteral(" with a password"))) {

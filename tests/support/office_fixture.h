@@ -31,7 +31,8 @@ enum class CsvCells {
 // (Excel 97), "xlsx" (Office Open XML) or "ods". Workbooks as other programs leave them: "xlsx with
 // a password", "ods with a password" (the office encrypts them); "ods cut off" (its end, with the
 // zip's directory, is missing: Calc offers to repair it); "xlsx at the root" (a package whose parts
-// lie at its root, text cells only, as some generators write it; made without the office).
+// lie at its root, text cells only, as some generators write it; made without the office);
+// "xlsx, second sheet active" (the same behind a sheet of other names, opening on the second).
 void makeWorkbookFromCsv(const QString &csvText, const QString &path, const QString &format = QStringLiteral("xls"),
                          CsvCells cells = CsvCells::Numbers);
 
