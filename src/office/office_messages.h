@@ -131,8 +131,4 @@ inline QString cannotShow(const QString &reason) {
     return QStringLiteral("无法在电子表格程序中显示名单工作簿：%1").arg(reason);
 }
 
-inline QString alreadyHandedOver() {
-    return QStringLiteral("工作簿已交给用户，不能再隐藏。");
-}
-
 } // namespace lotdraw::office_messages
