@@ -62,6 +62,8 @@ set(_uno_types
     com.sun.star.uno.XComponentContext
     com.sun.star.uno.XWeak
     com.sun.star.util.NumberFormat
+    com.sun.star.util.NumberFormatsSupplier
+    com.sun.star.util.NumberFormatter
     com.sun.star.util.XCloseable
     com.sun.star.util.XModifiable
     com.sun.star.util.XNumberFormats

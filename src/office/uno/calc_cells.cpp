@@ -11,7 +11,10 @@
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/util/NotNumericException.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
+#include <com/sun/star/util/NumberFormatsSupplier.hpp>
+#include <com/sun/star/util/NumberFormatter.hpp>
 
 namespace lotdraw {
 
@@ -31,6 +34,23 @@ QString shownText(const Reference<css::table::XCell> &cell) {
 }
 
 } // namespace
+
+void prepareTextCells(OfficeConnection &office) {
+    office.runAlongside([context = office.context()] {
+        // A text is told from a number in the document's language, which the office's C locale
+        // makes US English; a Latin and a Chinese name each need their own part of it.
+        const auto formatter = css::util::NumberFormatter::create(context);
+        formatter->attachNumberFormatsSupplier(
+            css::util::NumberFormatsSupplier::createWithLocale(context, css::lang::Locale("en", "US", "")));
+        for (const QString &text : {QStringLiteral("name1"), QStringLiteral("名字1")}) {
+            try {
+                static_cast<void>(formatter->detectNumberFormat(0, uno::toOUString(text)));
+            } catch (const css::util::NotNumericException &) {
+                // What it says of a name.
+            }
+        }
+    });
+}
 
 void checkColumnRange(int column, int firstRow, int rowCount) {
     if (column < 1 || column > kMaxColumn || firstRow < 1 || rowCount < 0 || rowCount > kMaxRow - firstRow + 1) {

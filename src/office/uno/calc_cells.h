@@ -42,6 +42,11 @@ private:
     css::uno::Reference<css::util::XNumberFormats> m_formats;
 };
 
+// Lets the office learn, while it loads a workbook, what it needs to tell a number from a text:
+// the first text written into a cell otherwise waits for it (the currency names of every locale the
+// office has, and the like), which takes about as long as the load itself.
+void prepareTextCells(OfficeConnection &office);
+
 // Refuses a column range outside the sheet with a message naming its first cell.
 void checkColumnRange(int column, int firstRow, int rowCount);
 

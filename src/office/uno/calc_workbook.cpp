@@ -43,6 +43,7 @@ std::unique_ptr<CalcWorkbook> CalcWorkbook::open(OfficeConnection &office, const
         throw SpreadsheetError(office_messages::lockedOrOpen(absolute));
     }
     std::unique_ptr<CalcWorkbook> workbook(new CalcWorkbook(office, absolute, format, false));
+    prepareTextCells(office);
     workbook->load();
     return workbook;
 }
@@ -54,6 +55,7 @@ std::unique_ptr<CalcWorkbook> CalcWorkbook::create(OfficeConnection &office, con
         throw SpreadsheetError(office_messages::fileExists(absolute));
     }
     std::unique_ptr<CalcWorkbook> workbook(new CalcWorkbook(office, absolute, WorkbookFormat::Excel97, true));
+    prepareTextCells(office);
     const auto arguments = properties({property("Hidden", css::uno::Any(true))});
     Reference<css::lang::XComponent> component;
     try {

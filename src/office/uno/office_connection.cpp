@@ -188,6 +188,20 @@ void OfficeConnection::failDead() {
     throw SpreadsheetError(message);
 }
 
+void OfficeConnection::runAlongside(std::function<void()> work) {
+    ensureRunning();
+    if (m_alongside.joinable()) {
+        m_alongside.join();
+    }
+    m_alongside = std::thread([work = std::move(work)] {
+        try {
+            work();
+        } catch (...) {
+            // It only ever helps: an office that refuses it, or ends under it, is met by the calls.
+        }
+    });
+}
+
 void OfficeConnection::end() noexcept {
     stop(true, State::Ended);
 }
@@ -207,6 +221,9 @@ void OfficeConnection::stop(bool graceful, State outcome) noexcept {
         }
     }
     disposeBridge();
+    if (m_alongside.joinable()) {
+        m_alongside.join();
+    }
     m_desktop.clear();
     m_loader.clear();
     m_context.clear();

@@ -13,10 +13,12 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <sys/types.h>
+#include <thread>
 
 namespace lotdraw {
 
@@ -63,6 +65,11 @@ public:
     // The office's own component context, to make its services in it.
     [[nodiscard]] const css::uno::Reference<css::uno::XComponentContext> &context() const noexcept { return m_context; }
 
+    // Runs `work`, which talks to the office, on a thread of its own beside the calls, for what the
+    // office can do while it works on something else. It is not bounded: the office's end, which
+    // frees whatever waits on it, waits for it in turn.
+    void runAlongside(std::function<void()> work);
+
     // A workbook the office may put a lock file beside, and the private folder of a save: both
     // are cleared away once the office has ended, whatever it left there.
     void noteWorkbook(const QString &path) { m_workbooks.append(path); }
@@ -107,6 +114,7 @@ private:
     QStringList m_workbooks;
     QStringList m_saveTemporaries;
     State m_state = State::Running;
+    std::thread m_alongside;
 
     // Last, so that they are gone before anything they act on goes.
     std::unique_ptr<CallWatchdog> m_watchdog;
