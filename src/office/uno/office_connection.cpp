@@ -191,15 +191,19 @@ void OfficeConnection::failDead() {
 void OfficeConnection::runAlongside(std::function<void()> work) {
     ensureRunning();
     if (m_alongside.joinable()) {
-        m_alongside.join();
+        return;
     }
-    m_alongside = std::thread([work = std::move(work)] {
-        try {
-            work();
-        } catch (...) {
-            // It only ever helps: an office that refuses it, or ends under it, is met by the calls.
-        }
-    });
+    try {
+        m_alongside = std::thread([work = std::move(work)] {
+            try {
+                work();
+            } catch (...) {
+                // It only ever helps: an office that refuses it, or ends under it, is met by the calls.
+            }
+        });
+    } catch (const std::system_error &) {
+        // No thread to spare: the calls then do without it.
+    }
 }
 
 void OfficeConnection::end() noexcept {

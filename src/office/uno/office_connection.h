@@ -66,8 +66,9 @@ public:
     [[nodiscard]] const css::uno::Reference<css::uno::XComponentContext> &context() const noexcept { return m_context; }
 
     // Runs `work`, which talks to the office, on a thread of its own beside the calls, for what the
-    // office can do while it works on something else. It is not bounded: the office's end, which
-    // frees whatever waits on it, waits for it in turn.
+    // office can ready while it works on something else. Once for the life of the office, as what
+    // it readies stays ready: a later call returns at once, never waiting for the first. It is not
+    // bounded: the office's end, which frees whatever waits on it, waits for it in turn.
     void runAlongside(std::function<void()> work);
 
     // A workbook the office may put a lock file beside, and the private folder of a save: both
