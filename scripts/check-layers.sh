@@ -6,20 +6,29 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 declare -A allowed=(
-    [state]="state"
+    [event]="event"
+    [state]="state event"
     [skin]="skin"
-    [draw]="draw state"
+    [draw]="draw state event"
     [files]="files"
     [spreadsheet]="spreadsheet"
     [office]="office spreadsheet files"
-    [namelist]="namelist spreadsheet state files"
+    [namelist]="namelist spreadsheet state event files"
     [progress]="progress spreadsheet"
-    [results]="results namelist spreadsheet state"
-    [app]="app draw namelist progress results skin spreadsheet state"
+    [results]="results namelist spreadsheet state event"
+    [app]="app draw namelist progress results skin spreadsheet state event"
 )
 foreign='^#include <(com/sun/star/|cppu|cppuhelper/|osl/|rtl/|sal/|uno/|spawn\.h>|sys/wait\.h>|csignal>|signal\.h>)'
 
 failed=0
+for folder in src/*/; do
+    folder=${folder#src/}
+    folder=${folder%/}
+    if [[ -z ${allowed[$folder]+listed} ]]; then
+        echo "src/$folder/: a folder that ARCHITECTURE.md and this script do not place in the layers" >&2
+        failed=1
+    fi
+done
 for folder in "${!allowed[@]}"; do
     while IFS=: read -r file line text; do
         target=${text#*\"}

@@ -21,15 +21,13 @@ void WorkbookCommands::importPool() {
         return;
     }
     runSpreadsheetTask(m_deps.controls, m_deps.messages, [this] {
-        DrawStateProcedures procedures(m_deps.state, m_deps.controls);
-        procedures.resetForNewSeries();
+        DrawStateProcedures(m_deps.state, m_deps.event, m_deps.controls).resetForNewSeries();
 
         const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create();
         instance->openWorkbook(m_deps.workbookPath);
 
-        // Read into a pool of our own first: a failure half-way must not leave poolNames partly
-        // overwritten while the pool list and its count still show the old pool, or a draw would
-        // pick names nobody can see.
+        // Read into a pool of our own first: a failure half-way must not leave the event's pool
+        // partly the workbook's.
         std::array<QString, NameListLayout::kPoolRows> names;
         int count = 0;
         for (int row = NameListLayout::kFirstRow; row <= NameListLayout::kPoolLastRow; ++row) {
@@ -41,13 +39,7 @@ void WorkbookCommands::importPool() {
             ++count;
         }
 
-        // Slots after the last name keep what they held; they lie outside the pool.
-        for (int i = 0; i < count; ++i) {
-            m_deps.state.poolNames[static_cast<std::size_t>(i) + 1] = names[static_cast<std::size_t>(i)];
-        }
-        m_deps.state.poolCount = toInt16(count);
-        procedures.refillPoolList();
-        m_deps.controls.setPoolCountText(DrawStateProcedures::poolCountText(count));
+        m_deps.event.setPool(QStringList(names.begin(), names.begin() + count));
 
         instance->quit();
         instance->closeWorkbooks();

@@ -30,7 +30,6 @@
 using namespace lotdraw;
 using lotdraw::testing::FakeSpreadsheetApplication;
 using lotdraw::testing::kNoKeepChoiceText;
-using lotdraw::testing::kOfficeRunningText;
 using lotdraw::testing::linesOf;
 using lotdraw::testing::RecordingMessages;
 using Operation = FakeSpreadsheetApplication::Operation;
@@ -89,8 +88,6 @@ class MainWindowCommandsTest : public QObject {
 private slots:
     void init();
     void cleanup();
-    void importButtonFillsThePool();
-    void editButtonOpensTheWorkbook();
     void viewButtonsOpenAndCloseTheEnlargedList_data();
     void viewButtonsOpenAndCloseTheEnlargedList();
     void exportButtonsWriteTheirColumn_data();
@@ -110,6 +107,14 @@ private:
     template<typename T>
     T *child(const char *name) {
         return lotdraw::testing::control<T>(*m_window, QString::fromLatin1(name));
+    }
+    // The pool (list 0) or a result list (1..4) holds these names.
+    void fill(int list, const QStringList &names) {
+        if (list == 0) {
+            m_window->event().setPool(names);
+        } else {
+            lotdraw::testing::fillResults(m_window->event(), list, names);
+        }
     }
     // The pool imported, "是" chosen and two names a draw.
     void readyToDraw() {
@@ -137,26 +142,6 @@ void MainWindowCommandsTest::cleanup() {
     m_window.reset();
 }
 
-void MainWindowCommandsTest::importButtonFillsThePool() {
-    QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
-
-    QCOMPARE(linesOf(child<QListWidget>("poolList")), (QStringList{"甲", "乙", "丙"}));
-    QCOMPARE(child<QLabel>("poolCountLabel")->text(), QStringLiteral("3可抽值"));
-    QCOMPARE(m_window->drawState().poolCount, 3);
-    QCOMPARE(m_messages.shown(), QStringList{});
-    // The busy cursor is gone once the handler has ended.
-    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-}
-
-void MainWindowCommandsTest::editButtonOpensTheWorkbook() {
-    QTest::mouseClick(child<QPushButton>("editButton"), Qt::LeftButton);
-    QVERIFY(m_spreadsheet.log().contains(QStringLiteral("show")));
-
-    QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
-    QCOMPARE(m_messages.shown(), QStringList{kOfficeRunningText});
-    QCOMPARE(child<QListWidget>("poolList")->count(), 0);
-}
-
 void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList_data() {
     QTest::addColumn<int>("index");
     QTest::newRow("pool") << 0;
@@ -168,8 +153,7 @@ void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList_data() {
 void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList() {
     QFETCH(int, index);
     const QStringList lines{QStringLiteral("名%1").arg(index), QStringLiteral("又一名")};
-    m_window->list(index).append(lines.at(0));
-    m_window->list(index).append(lines.at(1));
+    fill(index, lines);
     auto *enlarged = child<QListWidget>("enlargedList");
     auto *close = child<QPushButton>("closeViewButton");
     const QString button = lotdraw::testing::viewButtonName(index);
@@ -179,7 +163,7 @@ void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList() {
     QVERIFY(close->isVisible());
     QCOMPARE(linesOf(enlarged), lines);
     // A snapshot: a line added to the source later shows only at the next opening.
-    m_window->list(index).append(QStringLiteral("后来"));
+    fill(index, lines + QStringList{QStringLiteral("后来")});
     QCOMPARE(linesOf(enlarged), lines);
 
     QTest::mouseClick(close, Qt::LeftButton);
@@ -196,7 +180,7 @@ void MainWindowCommandsTest::exportButtonsWriteTheirColumn_data() {
 
 void MainWindowCommandsTest::exportButtonsWriteTheirColumn() {
     QFETCH(int, index);
-    m_window->list(index).append(QStringLiteral("中签"));
+    fill(index, {QStringLiteral("中签")});
     auto *notice = child<QPushButton>("exportNotice");
 
     QTest::mouseClick(child<QPushButton>(qPrintable(QStringLiteral("exportButton%1").arg(index))), Qt::LeftButton);
@@ -244,13 +228,8 @@ void MainWindowCommandsTest::slowOfficeWorkShowsProgress() {
     const bool cancel = answer != QStringLiteral("wait");
     // An earlier pool and result, to see what the command leaves of them.
     const QStringList oldPool{QStringLiteral("旧甲"), QStringLiteral("旧乙")};
-    for (int i = 0; i < oldPool.size(); ++i) {
-        m_window->drawState().poolNames[static_cast<std::size_t>(i) + 1] = oldPool.at(i);
-    }
-    m_window->drawState().poolCount = static_cast<qint16>(oldPool.size());
-    m_window->refillPoolList();
-    m_window->setPoolCountText(QStringLiteral("2可抽值"));
-    m_window->list(1).append(QStringLiteral("中签"));
+    m_window->event().setPool(oldPool);
+    fill(1, {QStringLiteral("中签")});
     const FakeSpreadsheetApplication::Cells savedBefore = m_spreadsheet.savedCells();
     m_spreadsheet.holdAt(static_cast<Operation>(operation), row);
 
@@ -324,7 +303,6 @@ void MainWindowCommandsTest::slowOfficeWorkShowsProgress() {
         QCOMPARE(linesOf(child<QListWidget>("poolList")), cancel ? oldPool : newPool);
         QCOMPARE(child<QLabel>("poolCountLabel")->text(),
                  cancel ? QStringLiteral("2可抽值") : QStringLiteral("3可抽值"));
-        QCOMPARE(static_cast<int>(m_window->drawState().poolCount), cancel ? oldPool.size() : newPool.size());
     } else if (button == QStringLiteral("exportButton1")) {
         if (cancel) {
             QCOMPARE(m_spreadsheet.savedCells(), savedBefore);
@@ -545,7 +523,7 @@ void MainWindowCommandsTest::messageTakesTheKeysOverTheOperatorWindow() {
     QWidget *const operatorWindow = QGuiApplication::screens().size() == 1 ? stage : m_window.get();
 
     // Without a keep choice the remote's start is refused with a message, which the operator answers.
-    m_window->setKeepChosen(false);
+    m_window->event().setKeepChoice(KeepChoice::None);
     bool boxHadTheKeys = false;
     const QWindow *boxOver = nullptr;
     QRect boxPlace;

@@ -54,16 +54,14 @@ bool save(QWidget &widget, const QString &output) {
 
 // A pool of 99 sample names, ready for draws of `drawSize`.
 void loadSamplePool(lotdraw::MainWindow &window, int drawSize) {
-    lotdraw::DrawState &state = window.drawState();
-    for (int i = 1; i <= lotdraw::DrawState::kCapacity - 1; ++i) {
-        const QString &name = kSampleNames.at((i - 1) % kSampleNames.size());
-        const int round = (i - 1) / static_cast<int>(kSampleNames.size());
-        state.poolNames[static_cast<std::size_t>(i)] = round == 0 ? name : name + QString::number(round + 1);
+    QStringList pool;
+    for (int i = 0; i < lotdraw::DrawState::kCapacity - 1; ++i) {
+        const QString &name = kSampleNames.at(i % kSampleNames.size());
+        const int round = i / static_cast<int>(kSampleNames.size());
+        pool.append(round == 0 ? name : name + QString::number(round + 1));
     }
-    state.poolCount = lotdraw::DrawState::kCapacity - 1;
-    window.refillPoolList();
-    window.setPoolCountText(lotdraw::DrawStateProcedures::poolCountText(state.poolCount));
-    window.setNumberText(QString::number(drawSize));
+    window.event().setPool(pool);
+    window.controls().setNumberText(QString::number(drawSize));
 }
 
 void drawOnce(lotdraw::MainWindow &window) {
@@ -76,8 +74,7 @@ void drawOnce(lotdraw::MainWindow &window) {
 // Five draws of `drawSize` from the sample pool, the drawn names leaving it.
 int pictureResults(lotdraw::MainWindow &window, int drawSize, const QString &output) {
     loadSamplePool(window, drawSize);
-    window.setKeepChosen(false);
-    window.setRemoveChosen(true);
+    window.event().setKeepChoice(lotdraw::KeepChoice::Remove);
     window.show();
     for (int draw = 0; draw < 5; ++draw) {
         drawOnce(window);
@@ -170,14 +167,10 @@ int main(int argc, char *argv[]) {
         return pictureResults(window, drawSize, parser.positionalArguments().constFirst());
     }
     if (parser.isSet(enlarged)) {
-        for (const QString &name : kSampleNames) {
-            window.enlargedList().append(name);
-        }
-        window.setEnlargedListVisible(true);
-        window.setEnlargedCloseVisible(true);
+        window.controls().showEnlargedList(kSampleNames);
     }
     if (parser.isSet(notice)) {
-        window.setExportNoticeVisible(true);
+        window.controls().setExportNoticeVisible(true);
     }
     window.show();
     if (screenSize.isValid()) {
