@@ -16,7 +16,8 @@ declare -A allowed=(
     [namelist]="namelist spreadsheet state event files"
     [progress]="progress spreadsheet"
     [results]="results namelist spreadsheet state event"
-    [app]="app draw namelist progress results skin spreadsheet state event"
+    [recovery]="recovery event state files"
+    [app]="app draw namelist progress results recovery skin spreadsheet state event"
 )
 foreign='^#include <(com/sun/star/|cppu|cppuhelper/|osl/|rtl/|sal/|uno/|spawn\.h>|sys/wait\.h>|csignal>|signal\.h>)'
 

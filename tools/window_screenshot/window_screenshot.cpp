@@ -26,6 +26,10 @@ namespace {
 class SilentMessages final : public lotdraw::Messages {
 public:
     void show(const QString &text) override { QTextStream(stderr) << text << '\n'; }
+    [[nodiscard]] bool ask(const QString &question) override {
+        QTextStream(stderr) << question << '\n';
+        return false;
+    }
 };
 
 class StillClock final : public lotdraw::Clock {

@@ -1,0 +1,299 @@
+#include "recovery/event_file.h"
+#include "recovery/event_recovery.h"
+#include "support/numbered_names.h"
+#include "support/recording_messages.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace lotdraw;
+using lotdraw::testing::numbered;
+using lotdraw::testing::RecordingMessages;
+
+namespace {
+
+const QString kQuestion = QStringLiteral("上次抽签没有正常结束。是否恢复上次的名单和抽签结果？");
+
+// An event as six draws of two from a pool of twelve leave it, the drawn names gone.
+EventSnapshot sampleEvent() {
+    return {.pool = numbered(QStringLiteral("张伟"), 4),
+            .results = {QStringList{"王芳", "李娜"}, QStringList{"刘洋", "陈静"}, QStringList{"杨磊", "赵敏"},
+                        QStringList{"黄强", "周杰"}},
+            .drawNumber = 6,
+            .choice = KeepChoice::Remove};
+}
+
+QByteArray bytesOf(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+// The sample's text with one field replaced.
+QByteArray sampleWith(const QString &key, const QJsonValue &value) {
+    QJsonObject file = QJsonDocument::fromJson(eventFileText(sampleEvent())).object();
+    file.insert(key, value);
+    return QJsonDocument(file).toJson();
+}
+
+} // namespace
+
+// The recovery file: its text, and how runs of the program keep, offer, restore and remove it. A
+// run is an EventRecovery on an event of its own; one that is destroyed without finish() ended
+// abnormally, as a crash, a kill, a power cut or a logout ends it.
+class EventRecoveryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void folderFollowsXdgStateHome_data();
+    void folderFollowsXdgStateHome();
+    void damagedTextIsRefused_data();
+    void damagedTextIsRefused();
+    void textHoldsTheWholeEventOrNothing();
+    void everyChangeIsKeptBeforeTheViewsShowIt();
+    void nextStart_data();
+    void nextStart();
+    void runningCopiesKeepFilesOfTheirOwn();
+    void damagedFileIsSetAsideAndStartsEmpty();
+    void unwritableFolderIsToldOnceAtTheFirstDraw_data();
+    void unwritableFolderIsToldOnceAtTheFirstDraw();
+
+private:
+    struct Run {
+        EventModel event;
+        EventRecovery recovery;
+        explicit Run(RecordingMessages &messages)
+            : recovery(event, messages, recoveryFolder()) {}
+    };
+    std::unique_ptr<Run> start() {
+        auto run = std::make_unique<Run>(m_messages);
+        run->recovery.start();
+        return run;
+    }
+    // The files in the state folder, but the locks of running copies.
+    [[nodiscard]] QStringList files() const {
+        return QDir(recoveryFolder()).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_state;
+    RecordingMessages m_messages;
+};
+
+void EventRecoveryTest::init() {
+    m_state = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_state->path()));
+    m_messages.clear();
+    m_messages.answerYes(false);
+}
+
+void EventRecoveryTest::folderFollowsXdgStateHome_data() {
+    QTest::addColumn<QByteArray>("stateHome");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("set") << QByteArray("/srv/state/") << QStringLiteral("/srv/state/lotdraw");
+    QTest::newRow("unset") << QByteArray() << QStringLiteral("/home/op/.local/state/lotdraw");
+    QTest::newRow("not absolute") << QByteArray("state") << QStringLiteral("/home/op/.local/state/lotdraw");
+}
+
+void EventRecoveryTest::folderFollowsXdgStateHome() {
+    QFETCH(QByteArray, stateHome);
+    QFETCH(QString, folder);
+    const QByteArray home = qgetenv("HOME");
+    const auto restore = qScopeGuard([&home] { qputenv("HOME", home); });
+    qputenv("HOME", "/home/op");
+    qputenv("XDG_STATE_HOME", stateHome);
+    QCOMPARE(recoveryFolder(), folder);
+}
+
+void EventRecoveryTest::damagedTextIsRefused_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    QTest::newRow("a JSON list") << QByteArray("[1, 2, 3]");
+    QTest::newRow("another program's") << sampleWith(QStringLiteral("format"), QStringLiteral("other"));
+    QTest::newRow("a newer version") << sampleWith(QStringLiteral("version"), 2);
+    QTest::newRow("no version") << sampleWith(QStringLiteral("version"), QStringLiteral("1"));
+    QTest::newRow("100 names") << sampleWith(QStringLiteral("pool"), QJsonArray::fromStringList(numbered("名", 100)));
+    QTest::newRow("an empty name") << sampleWith(QStringLiteral("pool"), QJsonArray{QStringLiteral("甲"), QString()});
+    QTest::newRow("a draw past 32767") << sampleWith(QStringLiteral("drawNumber"), 32768);
+    QTest::newRow("headings of other draws") << sampleWith(QStringLiteral("drawNumber"), 7);
+    QTest::newRow("draws in lists not reached") << sampleWith(QStringLiteral("drawNumber"), 0)
+                                                       .replace("第5次抽中", "第1次抽中")
+                                                       .replace("第6次抽中", "第2次抽中");
+    QTest::newRow("three result lists") << sampleWith(QStringLiteral("results"), QJsonArray{1, 2, 3});
+    QTest::newRow("no keep choice") << sampleWith(QStringLiteral("keepChoice"), QStringLiteral("maybe"));
+}
+
+void EventRecoveryTest::damagedTextIsRefused() {
+    QFETCH(QByteArray, text);
+    QCOMPARE(eventFromFileText(text), std::nullopt);
+}
+
+// The names stand in the text as they are written. A file cut short by a crash or a full disk
+// gives nothing back but the whole event.
+void EventRecoveryTest::textHoldsTheWholeEventOrNothing() {
+    const QByteArray text = eventFileText(sampleEvent());
+    for (const char *readable : {"\"version\": 1", "\"heading\": \"第5次抽中\"", "\"张伟3\"", "\"remove\""}) {
+        QVERIFY2(text.contains(readable), readable);
+    }
+    const qsizetype whole = text.trimmed().size();
+    for (qsizetype size = 0; size <= text.size(); ++size) {
+        const std::optional<EventSnapshot> read = eventFromFileText(text.left(size));
+        QVERIFY2(size < whole ? !read : read == sampleEvent(), qPrintable(QString::number(size)));
+    }
+    const EventSnapshot opening;
+    QCOMPARE(eventFromFileText(eventFileText(opening)), opening);
+}
+
+void EventRecoveryTest::everyChangeIsKeptBeforeTheViewsShowIt() {
+    auto run = start();
+    QVERIFY(m_messages.shown().isEmpty());
+    const QString path = run->recovery.filePath();
+    QStringList kept;
+    const auto view = [&] {
+        kept.append(bytesOf(path) == eventFileText(run->event.snapshot()) ? QStringLiteral("kept") : QString());
+    };
+    connect(&run->event, &EventModel::poolChanged, this, view);
+    connect(&run->event, &EventModel::latestResultListChanged, this, view);
+    connect(&run->event, &EventModel::keepChoiceChanged, this, view);
+
+    run->event.startSeries();
+    run->event.setPool(numbered(QStringLiteral("名"), 5));
+    run->event.setKeepChoice(KeepChoice::Remove);
+    run->event.recordDraw({QStringLiteral("名2")}, numbered(QStringLiteral("名"), 4));
+    QCOMPARE(kept, QStringList(6, QStringLiteral("kept")));
+    QCOMPARE(QFile::permissions(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+}
+
+void EventRecoveryTest::nextStart_data() {
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<bool>("restored");
+    QTest::newRow("after a normal close") << "close" << true << false;
+    QTest::newRow("after a crash, 是") << "crash" << true << true;
+    QTest::newRow("after a crash, 否") << "crash" << false << false;
+    // The lock stays behind too, with the process that held it gone.
+    QTest::newRow("after a kill, 是") << "kill" << true << true;
+}
+
+void EventRecoveryTest::nextStart() {
+    QFETCH(QString, end);
+    QFETCH(bool, yes);
+    QFETCH(bool, restored);
+    auto run = start();
+    run->event.restore(sampleEvent());
+    const QString lock = QString(run->recovery.filePath()).replace(QStringLiteral(".json"), QStringLiteral(".lock"));
+    QByteArray lockText = bytesOf(lock);
+    if (end == QStringLiteral("close")) {
+        run->recovery.finish();
+    }
+    run.reset();
+    if (end == QStringLiteral("kill")) {
+        QProcess gone;
+        gone.start(QStringLiteral("true"));
+        QVERIFY(gone.waitForStarted());
+        const QByteArray pid = QByteArray::number(gone.processId());
+        QVERIFY(gone.waitForFinished());
+        write(lock, lockText.replace(0, lockText.indexOf('\n'), pid));
+    }
+    QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files).isEmpty(), end == QStringLiteral("close"));
+    m_messages.answerYes(yes);
+
+    run = start();
+    QCOMPARE(m_messages.shown(), end == QStringLiteral("close") ? QStringList{} : QStringList{kQuestion});
+    QCOMPARE(run->event.snapshot(), restored ? sampleEvent() : EventSnapshot{});
+    QCOMPARE(files(), restored ? QStringList{QStringLiteral("event-1.json")} : QStringList{});
+    // The next draw continues the series, and is kept.
+    run->event.recordDraw({QStringLiteral("张伟1")}, std::nullopt);
+    QCOMPARE(eventFromFileText(bytesOf(run->recovery.filePath())), run->event.snapshot());
+    QCOMPARE(run->event.heading(3), QStringLiteral("第%1次抽中").arg(restored ? 7 : 3));
+}
+
+// Neither copy offers, restores or removes the other's event while that one runs.
+void EventRecoveryTest::runningCopiesKeepFilesOfTheirOwn() {
+    auto first = start();
+    first->event.restore(sampleEvent());
+    auto second = start();
+    QVERIFY(m_messages.shown().isEmpty());
+    QCOMPARE(second->event.snapshot(), EventSnapshot{});
+    second->event.setPool({QStringLiteral("甲")});
+    QVERIFY(second->recovery.filePath() != first->recovery.filePath());
+
+    second.reset(); // ends abnormally while the first runs on
+    first->event.setPool({QStringLiteral("乙")});
+    QCOMPARE(eventFromFileText(bytesOf(first->recovery.filePath()))->pool, QStringList{QStringLiteral("乙")});
+    m_messages.answerYes(true);
+    second = start();
+    QCOMPARE(second->event.pool(), QStringList{QStringLiteral("甲")});
+}
+
+void EventRecoveryTest::damagedFileIsSetAsideAndStartsEmpty() {
+    auto run = start();
+    run->event.restore(sampleEvent());
+    const QString path = run->recovery.filePath();
+    run.reset();
+    const QByteArray damaged = eventFileText(sampleEvent()).left(200);
+    write(path, damaged);
+
+    run = start();
+    const QStringList setAside = files();
+    QCOMPARE(setAside.size(), 1);
+    QVERIFY(setAside.constFirst().startsWith(QStringLiteral("damaged-")));
+    const QString keptAs = recoveryFolder() + u'/' + setAside.constFirst();
+    QCOMPARE(bytesOf(keptAs), damaged);
+    QCOMPARE(m_messages.shown(), QStringList{EventRecovery::damagedMessage(keptAs)});
+    QVERIFY(m_messages.shown().constFirst().contains(keptAs));
+    QCOMPARE(run->event.snapshot(), EventSnapshot{});
+    run->event.setPool({QStringLiteral("甲")});
+    QCOMPARE(bytesOf(keptAs), damaged);
+}
+
+void EventRecoveryTest::unwritableFolderIsToldOnceAtTheFirstDraw_data() {
+    QTest::addColumn<bool>("fromTheStart");
+    QTest::newRow("a file where the folder belongs") << true;
+    QTest::newRow("the folder gone after the start") << false;
+}
+
+void EventRecoveryTest::unwritableFolderIsToldOnceAtTheFirstDraw() {
+    QFETCH(bool, fromTheStart);
+    const QString folder = recoveryFolder();
+    if (fromTheStart) {
+        write(folder, "not a folder");
+    }
+    auto run = start();
+    const QString gone = folder + QStringLiteral(".gone");
+    if (!fromTheStart) {
+        QVERIFY(QDir().rename(folder, gone));
+        write(folder, "not a folder");
+    }
+    // The folder comes back before the run ends, so that its lock can go.
+    const auto back = qScopeGuard([&] {
+        if (QFileInfo(gone).isDir() && QFile::remove(folder)) {
+            QDir().rename(gone, folder);
+        }
+    });
+
+    run->event.setPool(numbered(QStringLiteral("名"), 5));
+    QCoreApplication::processEvents();
+    QVERIFY(m_messages.shown().isEmpty());
+    for (int draw = 1; draw <= 2; ++draw) {
+        run->event.recordDraw({QStringLiteral("名%1").arg(draw)}, std::nullopt);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_messages.shown(), QStringList{EventRecovery::notKeptMessage(folder)});
+    }
+    QCOMPARE(run->event.drawNumber(), 2);
+}
+
+QTEST_GUILESS_MAIN(EventRecoveryTest)
+#include "event_recovery_test.moc"
