@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Fails when code includes across the layers ARCHITECTURE.md draws: a folder of src/ may include
-# only the folders below it, only src/office/ may include UNO or process-control headers, and only
-# the program's main.cpp joins the window to the LibreOffice backend.
+# Fails when code includes across the layers ARCHITECTURE.md draws: every folder of src/ has its
+# place in the layers and may include only the folders below it, only src/office/ may include UNO or
+# process-control headers, and only the program's main.cpp joins the window to the LibreOffice
+# backend.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

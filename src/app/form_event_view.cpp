@@ -13,9 +13,8 @@ QString FormEventView::poolCountText(int count) {
     return QStringLiteral("%1可抽值").arg(count);
 }
 
-FormEventView::FormEventView(EventModel &event, const FormWidgets &widgets, QObject *parent)
-    : QObject(parent)
-    , m_event(event)
+FormEventView::FormEventView(EventModel &event, const FormWidgets &widgets)
+    : m_event(event)
     , m_widgets(widgets) {
     for (int list = 1; list <= EventSnapshot::kResultLists; ++list) {
         showResultList(list);

@@ -24,7 +24,7 @@ public:
 
     // Shows the event as it stands; the count only from the first change of the pool on, as the
     // window opens without one.
-    FormEventView(EventModel &event, const FormWidgets &widgets, QObject *parent);
+    FormEventView(EventModel &event, const FormWidgets &widgets);
     Q_DISABLE_COPY_MOVE(FormEventView)
 
 private:

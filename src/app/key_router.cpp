@@ -11,8 +11,7 @@
 namespace lotdraw {
 
 KeyRouter::KeyRouter(Parts parts)
-    : QObject(&parts.window)
-    , m_parts(parts) {
+    : m_parts(parts) {
     // A list would take Page Down for itself: the keys are seen before any control gets them.
     QCoreApplication::instance()->installEventFilter(this);
 }

@@ -95,7 +95,7 @@ private:
     SpreadsheetProgress m_spreadsheetProgress{this};
     WaitingSpreadsheetApplication m_spreadsheet{m_deps.spreadsheet, m_spreadsheetProgress};
     WindowFormControls m_controls{*this, m_widgets, m_spreadsheetProgress};
-    FormEventView m_eventView{m_event, m_widgets, this};
+    FormEventView m_eventView{m_event, m_widgets};
     SelectionPass m_pass{m_state, m_event, m_controls, m_deps.messages, m_deps.random};
     DrawControl m_drawControl{m_state, m_event, m_controls, m_deps.messages, m_pass};
     WorkbookCommands m_workbookCommands{

@@ -13,8 +13,7 @@ namespace lotdraw {
 
 StagePresenter::StagePresenter(QWidget &form, const FormWidgets &widgets, const EventModel &event,
                                WindowFormControls &controls)
-    : QObject(&form)
-    , m_form(form)
+    : m_form(form)
     , m_widgets(widgets)
     , m_model(event)
     , m_stage(new StageWindow(&form))

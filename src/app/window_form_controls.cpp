@@ -12,11 +12,10 @@
 namespace lotdraw {
 
 WindowFormControls::WindowFormControls(QWidget &window, FormWidgets &widgets, SpreadsheetProgress &progress)
-    : QObject(&window)
-    , m_window(window)
+    : m_window(window)
     , m_widgets(widgets)
     , m_progress(progress)
-    , m_rollTimer(new QTimer(this)) {
+    , m_rollTimer(new QTimer(&window)) {
     m_rollTimer->setObjectName(QStringLiteral("rollTimer"));
 }
 
