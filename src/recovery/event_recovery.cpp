@@ -14,6 +14,8 @@ namespace {
 
 // More copies of the program at once than anyone runs.
 constexpr int kSlots = 16;
+// Damaged files set aside within one second, each under a name of its own.
+constexpr int kSetAsideNames = 16;
 
 QString slotPath(const QString &folder, int slot, const char *suffix) {
     return QStringLiteral("%1/event-%2.%3").arg(folder).arg(slot).arg(QLatin1String(suffix));
@@ -136,7 +138,7 @@ void EventRecovery::offerLeftEvent() {
 // The bytes stay, under a name of their own beside the slots, for a person to read.
 std::optional<QString> EventRecovery::setAside() const {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int attempt = 1; attempt <= kSlots; ++attempt) {
+    for (int attempt = 1; attempt <= kSetAsideNames; ++attempt) {
         const QString name = attempt == 1 ? stamp : QStringLiteral("%1-%2").arg(stamp).arg(attempt);
         const QString keptAs = QStringLiteral("%1/damaged-%2.json").arg(m_folder, name);
         if (QFile::rename(filePath(), keptAs)) {
