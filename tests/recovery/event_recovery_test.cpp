@@ -114,7 +114,9 @@ void EventRecoveryTest::damagedTextIsRefused_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     QTest::newRow("another program's") << sampleWith(QStringLiteral("format"), QStringLiteral("other"));
+    QTest::newRow("a JSON list") << QByteArray("[1, 2, 3]");
     QTest::newRow("a newer version") << sampleWith(QStringLiteral("version"), 2);
+    QTest::newRow("a version that is no number") << sampleWith(QStringLiteral("version"), QStringLiteral("1"));
     QTest::newRow("100 names") << sampleWith(QStringLiteral("pool"), QJsonArray::fromStringList(numbered("名", 100)));
     QTest::newRow("an empty name") << sampleWith(QStringLiteral("pool"), QJsonArray{QStringLiteral("甲"), QString()});
     QTest::newRow("a draw past 32767") << sampleWith(QStringLiteral("drawNumber"), 32768);
@@ -122,6 +124,7 @@ void EventRecoveryTest::damagedTextIsRefused_data() {
     QTest::newRow("draws in lists not reached") << sampleWith(QStringLiteral("drawNumber"), 0)
                                                        .replace("第5次抽中", "第1次抽中")
                                                        .replace("第6次抽中", "第2次抽中");
+    QTest::newRow("three result lists") << sampleWith(QStringLiteral("results"), QJsonArray{1, 2, 3});
     QTest::newRow("no keep choice") << sampleWith(QStringLiteral("keepChoice"), QStringLiteral("maybe"));
 }
 
