@@ -15,7 +15,8 @@ declare -A allowed=(
     [namelist]="namelist spreadsheet state files"
     [progress]="progress spreadsheet"
     [results]="results namelist spreadsheet state"
-    [app]="app draw namelist progress results skin spreadsheet state"
+    [record]="record skin state"
+    [app]="app draw namelist progress record results skin spreadsheet state"
 )
 foreign='^#include <(com/sun/star/|cppu|cppuhelper/|osl/|rtl/|sal/|uno/|spawn\.h>|sys/wait\.h>|csignal>|signal\.h>)'
 
