@@ -18,7 +18,8 @@ declare -A allowed=(
     [progress]="progress spreadsheet"
     [results]="results namelist spreadsheet state event"
     [recovery]="recovery event state files"
-    [app]="app draw namelist progress results recovery skin spreadsheet state event"
+    [record]="record skin event"
+    [app]="app draw namelist progress record results recovery skin spreadsheet state event"
 )
 foreign='^#include <(com/sun/star/|cppu|cppuhelper/|osl/|rtl/|sal/|uno/|spawn\.h>|sys/wait\.h>|csignal>|signal\.h>)'
 
