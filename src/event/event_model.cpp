@@ -41,6 +41,7 @@ void EventModel::startSeries() {
     m_event.results = {};
     m_event.drawNumber = 0;
     m_event.choice = KeepChoice::None;
+    m_event.record = {m_sources.workbookFileName, static_cast<int>(m_event.pool.size()), m_sources.clock().date(), {}};
     emit changed(Change::Series);
     announceEveryList();
     emit keepChoiceChanged(m_event.choice);
@@ -48,6 +49,7 @@ void EventModel::startSeries() {
 
 void EventModel::setPool(QStringList names) {
     m_event.pool = std::move(names);
+    m_event.record.poolCountAtImport = static_cast<int>(m_event.pool.size());
     emit changed(Change::Pool);
     emit poolChanged();
 }
@@ -55,6 +57,12 @@ void EventModel::setPool(QStringList names) {
 void EventModel::recordDraw(QStringList drawn, std::optional<QStringList> poolAfter) {
     ++m_event.drawNumber;
     const int list = latestResultList();
+    const QDateTime stoppedAt = m_sources.clock();
+    EventRecord &record = m_event.record;
+    if (!record.date.isValid()) {
+        record.date = stoppedAt.date(); // a pool set without a series begun: dated by its first draw
+    }
+    record.draws.append({m_event.drawNumber, stoppedAt, list, !poolAfter.has_value(), drawn});
     m_event.results[slotOf(list)] = std::move(drawn);
     if (poolAfter) {
         m_event.pool = std::move(*poolAfter);

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "event/event_record.h"
+
+#include <QDateTime>
 #include <QObject>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace lotdraw {
@@ -19,13 +23,22 @@ struct EventSnapshot final {
     std::array<QStringList, kResultLists> results{}; // result list 1 at [0]
     int drawNumber = 0;                              // draws since the latest import
     KeepChoice choice = KeepChoice::Keep;            // "是", as the window opens
+    EventRecord record{};                            // the latest import and every draw since
 
     friend bool operator==(const EventSnapshot &, const EventSnapshot &) = default;
 };
 
+// What the event learns from outside the operator's actions: the time of day, which dates a series
+// and times every stop, and the file name of the workbook that the imports read.
+struct EventSources {
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    QString workbookFileName;
+};
+
 // The event as the hall has seen it: the pool, the four result lists under their headings, which of
-// them took the latest draw, how many draws the series has had, and the keep choice. The form, the
-// stage, the enlarged view, the export and the recovery file all read it here; none of them keeps a
+// them took the latest draw, how many draws the series has had, and the keep choice; and its record,
+// every draw since the latest import with the time of its stop. The form, the stage, the enlarged
+// view, the export, the printed record and the recovery file all read it here; none of them keeps a
 // copy of its own. Every change is announced, first to whoever keeps the event safe, then to the views.
 class EventModel final : public QObject {
     Q_OBJECT
@@ -34,8 +47,9 @@ public:
     // What a change was, for whoever keeps the event safe.
     enum class Change { Series, Pool, Draw, Choice, Restore };
 
-    explicit EventModel(QObject *parent = nullptr)
-        : QObject(parent) {}
+    explicit EventModel(EventSources sources = {}, QObject *parent = nullptr)
+        : QObject(parent)
+        , m_sources(std::move(sources)) {}
     Q_DISABLE_COPY_MOVE(EventModel)
 
     [[nodiscard]] const EventSnapshot &snapshot() const { return m_event; }
@@ -47,6 +61,8 @@ public:
     // The result list that took the latest draw, 1..4; 0 before the first draw of a series.
     [[nodiscard]] int latestResultList() const { return resultListOf(m_event.drawNumber); }
     [[nodiscard]] KeepChoice keepChoice() const { return m_event.choice; }
+    // The latest import (the workbook's file name, the pool's count, the day) and every draw since.
+    [[nodiscard]] const EventRecord &record() const { return m_event.record; }
 
     // "第<n>次抽中".
     [[nodiscard]] static QString headingFor(int drawNumber);
@@ -57,12 +73,13 @@ public:
     [[nodiscard]] static int resultListOf(int drawNumber);
 
     // A new series: the four lists empty under "第1次抽中" to "第4次抽中", no draw yet, no keep
-    // choice. The pool stays.
+    // choice, and a record that starts today with the pool as it stands. The pool stays.
     void startSeries();
+    // The names an import read: the pool, and the count the record starts from.
     void setPool(QStringList names);
     // A draw: its names go into the next result list under the next number and, when they leave the
-    // pool, the pool becomes `poolAfter`. One change, so that a draw never parts from the pool it
-    // left behind.
+    // pool, the pool becomes `poolAfter`; the record keeps it with the time of the stop. One change,
+    // so that a draw never parts from the pool it left behind.
     void recordDraw(QStringList drawn, std::optional<QStringList> poolAfter);
     // Nothing changes, and nothing is announced, when `choice` is already the choice.
     void setKeepChoice(KeepChoice choice);
@@ -81,6 +98,7 @@ signals:
 private:
     void announceEveryList();
 
+    EventSources m_sources;
     EventSnapshot m_event;
 };
 

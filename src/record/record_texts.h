@@ -1,6 +1,6 @@
 #pragma once
 
-#include "record/event_record.h"
+#include "event/event_record.h"
 
 #include <QDate>
 #include <QString>

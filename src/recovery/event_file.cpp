@@ -3,13 +3,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdint>
 
 namespace lotdraw {
 namespace {
 
 const QString kFormat = QStringLiteral("lotdraw event");
-constexpr int kVersion = 1;
+// 2: with the record of the series, every draw since the latest import.
+constexpr int kVersion = 2;
 // The import reads at most 99 names, and a draw always leaves one in the pool.
 constexpr qsizetype kMaxNames = 99;
 
@@ -60,6 +62,80 @@ bool readResults(const QJsonValue &value, EventSnapshot &event) {
     return true;
 }
 
+QString choiceName(KeepChoice choice) {
+    QString text;
+    for (const auto &[each, name] : kChoices) {
+        text = each == choice ? name : text;
+    }
+    return text;
+}
+
+QJsonObject recordObject(const EventRecord &record) {
+    QJsonArray draws;
+    for (const RecordedDraw &draw : record.draws) {
+        draws.append(
+            QJsonObject{{QStringLiteral("number"), draw.number},
+                        {QStringLiteral("stoppedAt"), draw.stoppedAt.toString(Qt::ISODateWithMs)},
+                        {QStringLiteral("resultList"), draw.resultList},
+                        {QStringLiteral("choice"), choiceName(draw.kept ? KeepChoice::Keep : KeepChoice::Remove)},
+                        {QStringLiteral("names"), QJsonArray::fromStringList(draw.names)}});
+    }
+    return {{QStringLiteral("workbook"), record.workbookFileName},
+            {QStringLiteral("poolCountAtImport"), record.poolCountAtImport},
+            {QStringLiteral("date"), record.date.toString(Qt::ISODate)},
+            {QStringLiteral("draws"), draws}};
+}
+
+// The draw with this number, as the series made it: in the list its number gives, stopped at a
+// moment, with a choice of "是" or "否" and at least one name.
+std::optional<RecordedDraw> drawFrom(const QJsonValue &value, int number) {
+    const QJsonObject entry = value.toObject();
+    std::optional<QStringList> names = namesFrom(entry.value(QStringLiteral("names")));
+    const std::optional<KeepChoice> choice = choiceFrom(entry.value(QStringLiteral("choice")));
+    const QDateTime stoppedAt =
+        QDateTime::fromString(entry.value(QStringLiteral("stoppedAt")).toString(), Qt::ISODateWithMs);
+    const int list = EventModel::resultListOf(number);
+    if (!names || names->isEmpty() || !choice || *choice == KeepChoice::None || !stoppedAt.isValid() ||
+        entry.value(QStringLiteral("number")).toInt(-1) != number ||
+        entry.value(QStringLiteral("resultList")).toInt(-1) != list) {
+        return std::nullopt;
+    }
+    return RecordedDraw{number, stoppedAt, list, *choice == KeepChoice::Keep, std::move(*names)};
+}
+
+// The record of the series: one draw for every draw number, and the latest draw each result list
+// took holds the names that list holds. Read after the lists.
+bool readRecord(const QJsonValue &value, EventSnapshot &event) {
+    const QJsonObject entry = value.toObject();
+    const QString date = entry.value(QStringLiteral("date")).toString();
+    const QJsonArray draws = entry.value(QStringLiteral("draws")).toArray();
+    EventRecord record{entry.value(QStringLiteral("workbook")).toString(),
+                       entry.value(QStringLiteral("poolCountAtImport")).toInt(-1),
+                       QDate::fromString(date, Qt::ISODate),
+                       {}};
+    // A day stands in every record but that of a window that has never had a series.
+    const bool dated = record.date.isValid() || (date.isEmpty() && draws.isEmpty());
+    if (!entry.value(QStringLiteral("workbook")).isString() || record.poolCountAtImport < 0 ||
+        record.poolCountAtImport > kMaxNames || !dated || draws.size() != event.drawNumber) {
+        return false;
+    }
+    for (int number = 1; number <= draws.size(); ++number) {
+        std::optional<RecordedDraw> draw = drawFrom(draws.at(number - 1), number);
+        if (!draw) {
+            return false;
+        }
+        record.draws.append(std::move(*draw));
+    }
+    const qsizetype latest = std::max<qsizetype>(0, record.draws.size() - EventSnapshot::kResultLists);
+    for (auto draw = record.draws.cbegin() + latest; draw != record.draws.cend(); ++draw) {
+        if (event.results.at(static_cast<std::size_t>(draw->resultList - 1)) != draw->names) {
+            return false;
+        }
+    }
+    event.record = std::move(record);
+    return true;
+}
+
 } // namespace
 
 QByteArray eventFileText(const EventSnapshot &event) {
@@ -68,16 +144,13 @@ QByteArray eventFileText(const EventSnapshot &event) {
         results.append(QJsonObject{{QStringLiteral("heading"), EventModel::headingAfter(event.drawNumber, list)},
                                    {QStringLiteral("names"), QJsonArray::fromStringList(event.results.at(list - 1))}});
     }
-    QString choice;
-    for (const auto &[each, name] : kChoices) {
-        choice = each == event.choice ? name : choice;
-    }
     const QJsonObject file{{QStringLiteral("format"), kFormat},
                            {QStringLiteral("version"), kVersion},
                            {QStringLiteral("drawNumber"), event.drawNumber},
-                           {QStringLiteral("keepChoice"), choice},
+                           {QStringLiteral("keepChoice"), choiceName(event.choice)},
                            {QStringLiteral("pool"), QJsonArray::fromStringList(event.pool)},
-                           {QStringLiteral("results"), results}};
+                           {QStringLiteral("results"), results},
+                           {QStringLiteral("record"), recordObject(event.record)}};
     return QJsonDocument(file).toJson(QJsonDocument::Indented);
 }
 
@@ -98,7 +171,8 @@ std::optional<EventSnapshot> eventFromFileText(const QByteArray &text) {
     event.drawNumber = drawNumber;
     event.pool = std::move(*pool);
     event.choice = *choice;
-    if (!readResults(file.value(QStringLiteral("results")), event)) {
+    if (!readResults(file.value(QStringLiteral("results")), event) ||
+        !readRecord(file.value(QStringLiteral("record")), event)) {
         return std::nullopt;
     }
     return event;

@@ -15,13 +15,21 @@ namespace lotdraw {
 //         "format": "lotdraw event",
 //         "keepChoice": "remove",
 //         "pool": ["张伟", ...],
+//         "record": {
+//             "date": "2026-03-05",
+//             "draws": [{"choice": "keep", "names": [...], "number": 1, "resultList": 1,
+//                        "stoppedAt": "2026-03-05T14:03:27.120"}, ... every draw since the import],
+//             "poolCountAtImport": 99,
+//             "workbook": "导入名单.xls"
+//         },
 //         "results": [{"heading": "第5次抽中", "names": [...]}, ... the four lists in turn],
-//         "version": 1
+//         "version": 2
 //     }
 [[nodiscard]] QByteArray eventFileText(const EventSnapshot &event);
 
-// The event in such a text; nothing when the text is cut off or damaged, of a newer version, not
-// ours, or holds an event that no run of the program can have produced.
+// The event in such a text; nothing when the text is cut off or damaged, of another version, not
+// ours, or holds an event that no run of the program can have produced (a record whose draws do not
+// match the draw number or what the result lists hold, say).
 [[nodiscard]] std::optional<EventSnapshot> eventFromFileText(const QByteArray &text);
 
 } // namespace lotdraw

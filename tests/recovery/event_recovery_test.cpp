@@ -18,13 +18,20 @@ using lotdraw::testing::numbered;
 
 namespace {
 
-// An event as six draws of two from a pool of twelve leave it, the drawn names gone.
+// An event as six draws of two from a pool of sixteen leave it, the drawn names gone, with its record.
 EventSnapshot sampleEvent() {
+    const QList<QStringList> drawn{{"孙丽", "高翔"}, {"唐亮", "郭强"}, {"杨磊", "赵敏"},
+                                   {"黄强", "周杰"}, {"王芳", "李娜"}, {"刘洋", "陈静"}};
+    EventRecord record{QStringLiteral("导入名单.xls"), 16, QDate(2026, 3, 5), {}};
+    for (int number = 1; number <= drawn.size(); ++number) {
+        const QDateTime stoppedAt(record.date, QTime(14, number, 7, 250));
+        record.draws.append({number, stoppedAt, EventModel::resultListOf(number), false, drawn.at(number - 1)});
+    }
     return {.pool = numbered(QStringLiteral("张伟"), 4),
-            .results = {QStringList{"王芳", "李娜"}, QStringList{"刘洋", "陈静"}, QStringList{"杨磊", "赵敏"},
-                        QStringList{"黄强", "周杰"}},
+            .results = {drawn.at(4), drawn.at(5), drawn.at(2), drawn.at(3)},
             .drawNumber = 6,
-            .choice = KeepChoice::Remove};
+            .choice = KeepChoice::Remove,
+            .record = record};
 }
 
 QByteArray bytesOf(const QString &path) {
@@ -41,6 +48,23 @@ void write(const QString &path, const QByteArray &bytes) {
 QByteArray sampleWith(const QString &key, const QJsonValue &value) {
     QJsonObject file = QJsonDocument::fromJson(eventFileText(sampleEvent())).object();
     file.insert(key, value);
+    return QJsonDocument(file).toJson();
+}
+
+// The sample's text with one field of its record, or of the record's draw at index `draw`, replaced.
+QByteArray sampleWithRecord(const QString &key, const QJsonValue &value, int draw = -1) {
+    QJsonObject file = QJsonDocument::fromJson(eventFileText(sampleEvent())).object();
+    QJsonObject record = file.value(QStringLiteral("record")).toObject();
+    if (draw < 0) {
+        record.insert(key, value);
+    } else {
+        QJsonArray draws = record.value(QStringLiteral("draws")).toArray();
+        QJsonObject entry = draws.at(draw).toObject();
+        entry.insert(key, value);
+        draws.replace(draw, entry);
+        record.insert(QStringLiteral("draws"), draws);
+    }
+    file.insert(QStringLiteral("record"), record);
     return QJsonDocument(file).toJson();
 }
 
@@ -115,8 +139,8 @@ void EventRecoveryTest::damagedTextIsRefused_data() {
     QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     QTest::newRow("another program's") << sampleWith(QStringLiteral("format"), QStringLiteral("other"));
     QTest::newRow("a JSON list") << QByteArray("[1, 2, 3]");
-    QTest::newRow("a newer version") << sampleWith(QStringLiteral("version"), 2);
-    QTest::newRow("a version that is no number") << sampleWith(QStringLiteral("version"), QStringLiteral("1"));
+    QTest::newRow("a newer version") << sampleWith(QStringLiteral("version"), 3);
+    QTest::newRow("a version that is no number") << sampleWith(QStringLiteral("version"), QStringLiteral("2"));
     QTest::newRow("100 names") << sampleWith(QStringLiteral("pool"), QJsonArray::fromStringList(numbered("名", 100)));
     QTest::newRow("an empty name") << sampleWith(QStringLiteral("pool"), QJsonArray{QStringLiteral("甲"), QString()});
     QTest::newRow("a draw past 32767") << sampleWith(QStringLiteral("drawNumber"), 32768);
@@ -126,6 +150,17 @@ void EventRecoveryTest::damagedTextIsRefused_data() {
                                                        .replace("第6次抽中", "第2次抽中");
     QTest::newRow("three result lists") << sampleWith(QStringLiteral("results"), QJsonArray{1, 2, 3});
     QTest::newRow("no keep choice") << sampleWith(QStringLiteral("keepChoice"), QStringLiteral("maybe"));
+    QTest::newRow("no record") << sampleWith(QStringLiteral("record"), QJsonValue());
+    QTest::newRow("a record without the draws") << sampleWithRecord(QStringLiteral("draws"), QJsonArray());
+    QTest::newRow("a record with draws but no day") << sampleWithRecord(QStringLiteral("date"), QString());
+    QTest::newRow("a pool of 100 at the import") << sampleWithRecord(QStringLiteral("poolCountAtImport"), 100);
+    QTest::newRow("a draw out of turn") << sampleWithRecord(QStringLiteral("number"), 3, 1);
+    QTest::newRow("a draw in another list") << sampleWithRecord(QStringLiteral("resultList"), 1, 1);
+    QTest::newRow("a list its latest draw did not fill")
+        << sampleWithRecord(QStringLiteral("names"), QJsonArray{QStringLiteral("刘洋")}, 5);
+    QTest::newRow("a draw of no names") << sampleWithRecord(QStringLiteral("names"), QJsonArray(), 0);
+    QTest::newRow("a draw at no time") << sampleWithRecord(QStringLiteral("stoppedAt"), QStringLiteral("14:01"), 0);
+    QTest::newRow("a draw without a choice") << sampleWithRecord(QStringLiteral("choice"), QStringLiteral("none"), 0);
 }
 
 void EventRecoveryTest::damagedTextIsRefused() {
@@ -137,7 +172,8 @@ void EventRecoveryTest::damagedTextIsRefused() {
 // gives nothing back but the whole event.
 void EventRecoveryTest::textHoldsTheWholeEventOrNothing() {
     const QByteArray text = eventFileText(sampleEvent());
-    for (const char *readable : {"\"version\": 1", "\"heading\": \"第5次抽中\"", "\"张伟3\"", "\"remove\""}) {
+    for (const char *readable : {"\"version\": 2", "\"heading\": \"第5次抽中\"", "\"张伟3\"", "\"remove\"",
+                                 "\"stoppedAt\": \"2026-03-05T14:06:07.250\""}) {
         QVERIFY2(text.contains(readable), readable);
     }
     const qsizetype whole = text.trimmed().size();

@@ -19,11 +19,13 @@ struct RecordedDraw {
     friend bool operator==(const RecordedDraw &, const RecordedDraw &) = default;
 };
 
-// What the printed record of an event holds: the latest import and every draw since.
+// The record of an event: the latest import and every draw since, which the event keeps beside its
+// four result lists (where the fifth draw takes the first draw's place) and the printed record
+// shows.
 struct EventRecord {
     QString workbookFileName;  // e.g. "导入名单.xls"
     int poolCountAtImport = 0; // names in the pool right after the latest import
-    QDate date;                // the day of the event
+    QDate date;                // the day of the event: that of the latest import
     QList<RecordedDraw> draws; // every draw since the latest import, oldest first
 
     friend bool operator==(const EventRecord &, const EventRecord &) = default;
