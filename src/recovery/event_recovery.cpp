@@ -16,6 +16,8 @@ namespace {
 constexpr int kSlots = 16;
 // Damaged files set aside within one second, each under a name of its own.
 constexpr int kSetAsideNames = 16;
+// A write takes milliseconds: a temporary folder this old was left by a run killed while writing.
+constexpr qint64 kLeftTemporaryAgeSeconds = 60;
 
 QString slotPath(const QString &folder, int slot, const char *suffix) {
     return QStringLiteral("%1/event-%2.%3").arg(folder).arg(slot).arg(QLatin1String(suffix));
@@ -80,7 +82,11 @@ QString EventRecovery::filePath() const {
 }
 
 void EventRecovery::start() {
-    if (claimFile() && QFile::exists(filePath())) {
+    if (!claimFile()) {
+        return;
+    }
+    removeLeftTemporaries(m_folder, QDateTime::currentDateTime().addSecs(-kLeftTemporaryAgeSeconds));
+    if (QFile::exists(filePath())) {
         offerLeftEvent();
     }
 }

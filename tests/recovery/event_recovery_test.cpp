@@ -11,7 +11,10 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace lotdraw;
 using lotdraw::testing::numbered;
@@ -98,6 +101,7 @@ private slots:
     void damagedFileIsSetAsideAndStartsEmpty();
     void unwritableFileIsToldOnceAtTheFirstDraw_data();
     void unwritableFileIsToldOnceAtTheFirstDraw();
+    void startRemovesWhatKilledWritesLeft();
 
 private:
     [[nodiscard]] QStringList files() const {
@@ -310,6 +314,37 @@ void EventRecoveryTest::unwritableFileIsToldOnceAtTheFirstDraw() {
         QCOMPARE(m_messages.shown(), QStringList{EventRecovery::notKeptMessage(recoveryFolder())});
     }
     QCOMPARE(run.event.drawNumber(), 2);
+}
+
+// A run killed in the middle of a write leaves the write's private folder; the next start removes
+// it, but neither the folder of a write under way in another copy nor anything else of the user's.
+void EventRecoveryTest::startRemovesWhatKilledWritesLeft() {
+    const QDir folder(recoveryFolder());
+    QVERIFY(folder.mkpath(QStringLiteral("../elsewhere")));
+    write(folder.filePath(QStringLiteral("../elsewhere/photo.jpg")), "mine");
+    QVERIFY(QFile::link(folder.filePath(QStringLiteral("../elsewhere")), folder.filePath(".~lotdraw-save-l1nk00")));
+    const QStringList kept{".~lotdraw-save-n0wn0w", ".~lotdraw-save-f1le00", ".~lotdraw-save-photos2024"};
+    for (const QString &name : {QStringLiteral(".~lotdraw-save-k1ll3d"), kept.at(0), kept.at(2)}) {
+        QVERIFY(folder.mkdir(name));
+        write(folder.filePath(name + QStringLiteral("/event-1.json")), "{");
+    }
+    write(folder.filePath(kept.at(1)), "a file");
+    const timespec anHourAgo{time(nullptr) - 3600, 0};
+    const std::array<timespec, 2> times{anHourAgo, anHourAgo};
+    for (const char *old : {".~lotdraw-save-k1ll3d", ".~lotdraw-save-f1le00", ".~lotdraw-save-photos2024",
+                            ".~lotdraw-save-l1nk00", "../elsewhere"}) {
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(folder.filePath(old)).constData(), times.data(),
+                             AT_SYMLINK_NOFOLLOW),
+                 0);
+    }
+
+    Run run(m_messages);
+    QVERIFY(!folder.exists(QStringLiteral(".~lotdraw-save-k1ll3d")));
+    for (const QString &name : kept) {
+        QVERIFY2(folder.exists(name), qPrintable(name));
+    }
+    QCOMPARE(bytesOf(folder.filePath(QStringLiteral(".~lotdraw-save-l1nk00/photo.jpg"))), QByteArray("mine"));
+    QVERIFY(m_messages.shown().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(EventRecoveryTest)
