@@ -72,6 +72,9 @@ void KeyRouter::run(PresentationCommand command) {
         case PresentationCommand::CloseExportNotice:
             m_parts.widgets.button(Control::ExportNotice)->click();
             break;
+        case PresentationCommand::PrintRecord:
+            m_parts.window.onPrintRecordClicked();
+            break;
         case PresentationCommand::PressFocusedButton:
             break; // the eventFilter's own: it needs the key's target
     }

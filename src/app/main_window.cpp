@@ -3,6 +3,7 @@
 #include "build_info.h"
 #include "skin/skin.h"
 
+#include <QAction>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
@@ -52,6 +53,22 @@ void MainWindow::connectHandlers() {
     connect(m_widgets.get<QLineEdit>(Control::DrawCountBox), &QLineEdit::textChanged, this,
             &MainWindow::onDrawCountChanged);
     connect(&m_controls.rollTimer(), &QTimer::timeout, this, &MainWindow::onRollTick);
+    addPrintMenu();
+}
+
+// The results frame's context menu, which also reaches it over the lists and buttons in it.
+void MainWindow::addPrintMenu() {
+    QWidget *results = m_widgets.widget(Control::ResultsFrame);
+    auto *print = new QAction(RecordPrint::kMenuText, results);
+    print->setObjectName(QStringLiteral("printRecordAction"));
+    // The menu shows the key; the key itself is the key router's, as every key of the window is, so
+    // the shortcut is bound to the frame alone, which never takes the focus.
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    print->setShortcutContext(Qt::WidgetShortcut);
+    print->setShortcutVisibleInContextMenu(true);
+    results->addAction(print);
+    results->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(print, &QAction::triggered, this, &MainWindow::onPrintRecordClicked);
 }
 
 void MainWindow::centreOnScreen() {
@@ -139,6 +156,10 @@ void MainWindow::onCloseViewClicked() {
 
 void MainWindow::onExportNoticeClicked() {
     m_resultExport.dismissNotice();
+}
+
+void MainWindow::onPrintRecordClicked() {
+    m_recordPrint.open(m_stage.operatorWindow());
 }
 
 } // namespace lotdraw

@@ -3,6 +3,7 @@
 #include "app/form_event_view.h"
 #include "app/form_widgets.h"
 #include "app/key_router.h"
+#include "app/record_print.h"
 #include "app/stage_presenter.h"
 #include "app/window_form_controls.h"
 #include "draw/draw_control.h"
@@ -18,7 +19,10 @@
 #include "state/draw_state.h"
 #include "state/messages.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QWidget>
+#include <functional>
 
 namespace lotdraw {
 
@@ -41,6 +45,8 @@ public:
         // The random source of the selection passes; by default one seeded from the system's
         // entropy and reseeded from the wall clock.
         RandomGenerator &random = systemRandomGenerator();
+        // The time of day, which dates the record and times its draws.
+        std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     };
 
     explicit MainWindow(Dependencies dependencies, QWidget *parent = nullptr);
@@ -64,6 +70,8 @@ public:
     void onExportClicked(int resultList);
     void onCloseViewClicked();
     void onExportNoticeClicked();
+    // Ctrl+P, or "打印抽签记录…" in the results frame's context menu.
+    void onPrintRecordClicked();
 
     // The stage for the hall; see StagePresenter.
     void setStageShown(bool shown) { m_stage.setShown(shown); }
@@ -85,10 +93,11 @@ protected:
 private:
     void startUp();
     void connectHandlers();
+    void addPrintMenu();
     void centreOnScreen();
 
     Dependencies m_deps;
-    EventModel m_event;
+    EventModel m_event{{m_deps.clock, QFileInfo(m_deps.workbookPath).fileName()}};
     DrawState m_state;
     FormWidgets m_widgets{*this};
     // The commands reach the office through the progress window's waiter.
@@ -103,6 +112,7 @@ private:
     EnlargedView m_enlargedView{m_event, m_controls};
     ResultExport m_resultExport{{m_controls, m_deps.messages, m_spreadsheet, m_deps.workbookPath, m_event}};
     StagePresenter m_stage{*this, m_widgets, m_event, m_controls};
+    RecordPrint m_recordPrint{m_event, m_deps.messages};
     KeyRouter m_keys{{*this, m_widgets, m_controls, m_stage, m_spreadsheetProgress}};
     QRect m_normalGeometry;
 };

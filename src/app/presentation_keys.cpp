@@ -29,6 +29,9 @@ PresentationCommand presentationCommandFor(int key, Qt::KeyboardModifiers modifi
     if (key == Qt::Key_F5 && (held == Qt::NoModifier || held == Qt::ShiftModifier)) {
         return PresentationCommand::ToggleStage;
     }
+    if (key == Qt::Key_P && held == Qt::ControlModifier) {
+        return PresentationCommand::PrintRecord;
+    }
     if (held != Qt::NoModifier) {
         return PresentationCommand::None;
     }

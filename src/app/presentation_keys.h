@@ -17,6 +17,7 @@ enum class PresentationCommand {
     PressFocusedButton, // Enter (Return or the keypad's): the focused button, as Space presses it
     CloseEnlargedView,  // Esc while the enlarged view is open, before anything else Esc does
     CloseExportNotice,  // Esc on the focused export notice, as a click closes it
+    PrintRecord,        // Ctrl+P: the print preview of the record
 };
 
 // What the window shows when a key comes, as far as it decides what the key does.
@@ -28,7 +29,8 @@ struct KeyContext {
 };
 
 // Plain keys only (the keypad's count as plain): a key held with Shift, Ctrl or Alt keeps its usual
-// meaning, but for Shift+F5, which presenter remotes send to start a presentation. A held key's
+// meaning, but for Shift+F5, which presenter remotes send to start a presentation, and Ctrl+P, which
+// prints on every desktop. A held key's
 // repeats do nothing, so a key held a moment too long cannot start a draw and stop it at once, or
 // flip the screen back and forth.
 [[nodiscard]] PresentationCommand presentationCommandFor(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat,

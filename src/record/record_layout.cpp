@@ -17,8 +17,9 @@ namespace texts = record_texts;
 // Lines of text stand this many times their face's line spacing apart, for a sheet that is easy to
 // read and to mark by hand.
 constexpr qreal kLineSpacing = 1.3;
-// Names of one draw stand in at most this many columns.
-constexpr int kMostNameColumns = 4;
+// Names of one draw stand in at most this many columns, so that the sheet reads down the page like
+// the result lists and every name has room to stand whole.
+constexpr int kMostNameColumns = 2;
 // Gaps, in widths of a Chinese character of the body face.
 constexpr qreal kColumnGap = 1.5;      // between two columns of names
 constexpr qreal kNumberGap = 0.4;      // between a name's number and the name

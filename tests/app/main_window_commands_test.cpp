@@ -17,11 +17,18 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -30,6 +37,7 @@
 using namespace lotdraw;
 using lotdraw::testing::FakeSpreadsheetApplication;
 using lotdraw::testing::kNoKeepChoiceText;
+using lotdraw::testing::kNothingDrawnText;
 using lotdraw::testing::linesOf;
 using lotdraw::testing::RecordingMessages;
 using Operation = FakeSpreadsheetApplication::Operation;
@@ -99,6 +107,8 @@ private slots:
     void remoteKeysStartAndStopTheDraw();
     void stageKeysOpenAndCloseTheStage_data();
     void stageKeysOpenAndCloseTheStage();
+    void printedRecordHoldsEveryDraw_data();
+    void printedRecordHoldsEveryDraw();
     void stageFollowsTheDraw();
     void messageTakesTheKeysOverTheOperatorWindow();
     void stageComesBackWhenItsScreenGoesAway();
@@ -116,13 +126,14 @@ private:
             lotdraw::testing::fillResults(m_window->event(), list, names);
         }
     }
-    // The pool imported, "是" chosen and two names a draw.
-    void readyToDraw() {
+    // The pool imported, "是" (or "否") chosen and two names a draw.
+    void readyToDraw(const char *choice = "keepOption") {
         QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
-        QTest::mouseClick(child<QRadioButton>("keepOption"), Qt::LeftButton);
+        QTest::mouseClick(child<QRadioButton>(choice), Qt::LeftButton);
         child<QLineEdit>("drawCountBox")->setText(QStringLiteral("2"));
     }
 
+    QDateTime m_now; // the window's clock
     RecordingMessages m_messages;
     lotdraw::MessageBoxMessages m_boxes;
     FakeSpreadsheetApplication m_spreadsheet;
@@ -134,7 +145,10 @@ void MainWindowCommandsTest::init() {
     m_spreadsheet = {};
     m_spreadsheet.setWorkbookPath(kPath);
     m_spreadsheet.setSavedColumn(1, 3, {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
-    m_window = std::make_unique<MainWindow>(MainWindow::Dependencies{m_messages, m_spreadsheet, kPath});
+    m_now = QDateTime(QDate(2026, 3, 5), QTime(14, 0));
+    MainWindow::Dependencies dependencies{.messages = m_messages, .spreadsheet = m_spreadsheet, .workbookPath = kPath};
+    dependencies.clock = [this] { return m_now; };
+    m_window = std::make_unique<MainWindow>(dependencies);
     m_window->show();
 }
 
@@ -454,6 +468,77 @@ void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage() {
     QCOMPARE(m_window->geometry(), form);
     QVERIFY(!m_window->isFullScreen());
     QCOMPARE(m_window->operatorWindow(), static_cast<QWidget *>(m_window.get()));
+}
+
+void MainWindowCommandsTest::printedRecordHoldsEveryDraw_data() {
+    QTest::addColumn<int>("draws");
+    QTest::addColumn<bool>("importAgain"); // after the draws
+    QTest::newRow("five draws, the fifth into the first list") << 5 << false;
+    QTest::newRow("nothing drawn since the import") << 0 << false;
+    QTest::newRow("a new import after five draws") << 5 << true;
+}
+
+// Ctrl+P opens the print preview of the record. Printed from it into a PDF file, the record holds
+// every draw since the import in turn, with the time of its stop and the names the list showed
+// then, in their order, also those of the draw that a later one took off the screen. With nothing
+// drawn since the import, a message says so and nothing opens.
+void MainWindowCommandsTest::printedRecordHoldsEveryDraw() {
+    QFETCH(int, draws);
+    QFETCH(bool, importAgain);
+    m_spreadsheet.setSavedColumn(
+        1, 3, {"王芳", "李娜", "刘洋", "陈静", "杨磊", "赵敏", "黄强", "周杰", "吴霞", "徐涛", "孙丽", "高翔"});
+    readyToDraw("removeOption");
+    QStringList expected{QStringLiteral("日期：2026年3月5日"), QStringLiteral("名单文件：导入名单.xls"),
+                         QStringLiteral("导入时名单人数：12人")};
+    for (int draw = 1; draw <= draws; ++draw) {
+        QTest::keyClick(m_window.get(), Qt::Key_PageDown);
+        QTRY_VERIFY(!child<QLabel>("rollingDisplay")->text().isEmpty());
+        m_now = m_now.addSecs(60 + draw * 7);
+        QTest::keyClick(m_window.get(), Qt::Key_PageDown);
+        const int list = (draw - 1) % 4 + 1;
+        expected << QStringLiteral("第%1次抽中").arg(draw)
+                 << QStringLiteral("时间") + m_now.toString(QStringLiteral("HH:mm:ss"))
+                 << QStringLiteral("第%1个结果列表").arg(list) << QStringLiteral("不保留");
+        const QStringList shown = linesOf(*m_window, list);
+        QCOMPARE(shown.size(), 2);
+        for (int i = 0; i < shown.size(); ++i) {
+            expected.append(QStringLiteral("%1.").arg(i + 1) + shown.at(i));
+        }
+    }
+    if (importAgain) {
+        QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
+    }
+
+    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    auto *preview = m_window->findChild<QPrintPreviewDialog *>(QStringLiteral("recordPreview"));
+    if (draws == 0 || importAgain) {
+        QCOMPARE(m_messages.shown(), QStringList{kNothingDrawnText});
+        QCOMPARE(preview, nullptr);
+        return;
+    }
+    QVERIFY(preview != nullptr && preview->isVisible());
+    QCOMPARE(preview->windowTitle(), QStringLiteral("打印抽签记录"));
+    QCOMPARE(QApplication::activeModalWidget(), preview);
+    const QTemporaryDir folder;
+    QPrinter *printer = preview->printer();
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(folder.filePath(QStringLiteral("record.pdf")));
+    preview->findChild<QPrintPreviewWidget *>()->print(); // what "打印" does once a printer is chosen
+    preview->close();
+    QVERIFY(m_messages.shown().isEmpty());
+
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        QSKIP("pdftotext is not installed (Debian package poppler-utils)");
+    }
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), printer->outputFileName(), "-"});
+    QVERIFY(pdftotext.waitForFinished(60'000) && pdftotext.exitCode() == 0);
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).remove(QRegularExpression("\\s"));
+    qsizetype from = 0;
+    for (const QString &part : expected) {
+        from = text.indexOf(part, from);
+        QVERIFY2(from >= 0, qPrintable(part));
+    }
 }
 
 void MainWindowCommandsTest::stageFollowsTheDraw() {

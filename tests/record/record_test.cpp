@@ -107,9 +107,10 @@ void RecordTest::printsEveryNameWhole_data() {
     QTest::addColumn<QPageSize::PageSizeId>("pageSize");
     QTest::addColumn<int>("leastPages");
 
-    QTest::newRow("30 draws of 10 names") << 30 << 10 << false << QPageSize::A4 << 3;
-    QTest::newRow("99 names in one draw") << 1 << 99 << false << QPageSize::A4 << 1;
-    QTest::newRow("99 names on A6") << 1 << 99 << false << QPageSize::A6 << 2;
+    // Names stand in two columns at most: ten names take five rows, 99 names more than a page.
+    QTest::newRow("30 draws of 10 names") << 30 << 10 << false << QPageSize::A4 << 4;
+    QTest::newRow("99 names in one draw") << 1 << 99 << false << QPageSize::A4 << 2;
+    QTest::newRow("99 names on A6") << 1 << 99 << false << QPageSize::A6 << 3;
     QTest::newRow("a long name in each of 12 draws") << 12 << 10 << true << QPageSize::A4 << 3;
     QTest::newRow("nothing drawn") << 0 << 0 << false << QPageSize::A4 << 1;
 }
