@@ -31,7 +31,8 @@ bool KeyRouter::eventFilter(QObject *watched, QEvent *event) {
     const KeyContext context{.fullScreen = form.isFullScreen(),
                              .stageShown = m_parts.stage.isShown(),
                              .enlargedViewOpen = m_parts.controls.isEnlargedListOpen(),
-                             .exportNoticeFocused = target == m_parts.widgets.widget(Control::ExportNotice)};
+                             .exportNoticeFocused = target == m_parts.widgets.widget(Control::ExportNotice),
+                             .numberBoxFocused = target == m_parts.widgets.widget(Control::DrawCountBox)};
     const PresentationCommand command =
         presentationCommandFor(key->key(), key->modifiers(), key->isAutoRepeat(), context);
     if (command == PresentationCommand::None) {
@@ -71,6 +72,9 @@ void KeyRouter::run(PresentationCommand command) {
             break;
         case PresentationCommand::CloseExportNotice:
             m_parts.widgets.button(Control::ExportNotice)->click();
+            break;
+        case PresentationCommand::BlankStage:
+            m_parts.stage.setBlank(!m_parts.stage.isBlank());
             break;
         case PresentationCommand::PrintRecord:
             m_parts.window.onPrintRecordClicked();

@@ -46,6 +46,10 @@ PresentationCommand presentationCommandFor(int key, Qt::KeyboardModifiers modifi
         case Qt::Key_Return:
         case Qt::Key_Enter:
             return PresentationCommand::PressFocusedButton;
+        case Qt::Key_B:
+        case Qt::Key_Period:
+            return context.stageShown && !context.numberBoxFocused ? PresentationCommand::BlankStage
+                                                                   : PresentationCommand::None;
         default:
             return PresentationCommand::None;
     }

@@ -69,10 +69,21 @@ void StagePresenter::setShown(bool shown) {
     }
     const bool stageHadTheKeys = m_stage->isActiveWindow();
     m_stage->hide();
+    m_stage->setBlank(false);
     if (stageHadTheKeys) {
         m_form.activateWindow();
     }
     emit operatorWindowChanged();
+}
+
+void StagePresenter::setBlank(bool blank) {
+    if (isShown()) {
+        m_stage->setBlank(blank);
+    }
+}
+
+bool StagePresenter::isBlank() const {
+    return m_stage->isBlank();
 }
 
 void StagePresenter::followScreens() {

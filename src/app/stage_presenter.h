@@ -25,8 +25,12 @@ public:
     StagePresenter(QWidget &form, const FormWidgets &widgets, const EventModel &event, WindowFormControls &controls);
     Q_DISABLE_COPY_MOVE(StagePresenter)
 
+    // A stage that opens is never blank.
     void setShown(bool shown);
     [[nodiscard]] bool isShown() const;
+    // The stage black or back, while it shows; it follows the draw meanwhile.
+    void setBlank(bool blank);
+    [[nodiscard]] bool isBlank() const;
     [[nodiscard]] StageWindow &window() const { return *m_stage; }
     // The window the operator works in, over which messages belong: the stage where it covers the
     // form's screen, otherwise the form.

@@ -132,6 +132,7 @@ private:
         QTest::mouseClick(child<QRadioButton>(choice), Qt::LeftButton);
         child<QLineEdit>("drawCountBox")->setText(QStringLiteral("2"));
     }
+    void blankTheStageDuringARoll(QKeyCombination key);
 
     QDateTime m_now; // the window's clock
     RecordingMessages m_messages;
@@ -416,14 +417,21 @@ void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage_data() {
     QTest::addColumn<QKeyCombination>("closeKey");
     QTest::addColumn<bool>("closeOnStage");
     QTest::addColumn<bool>("enlargedViewOpen");
+    QTest::addColumn<QKeyCombination>("blankKey"); // pressed during a roll, Qt::Key_unknown for none
     const QKeyCombination f5(Qt::Key_F5);
     const QKeyCombination shiftF5(Qt::ShiftModifier, Qt::Key_F5);
     const QKeyCombination esc(Qt::Key_Escape);
-    QTest::newRow("F5, then F5 on the form") << f5 << f5 << false << false;
-    QTest::newRow("Shift+F5, then Shift+F5 on the stage") << shiftF5 << shiftF5 << true << false;
-    QTest::newRow("F5, then Esc on the stage") << f5 << esc << true << false;
+    const QKeyCombination none;
+    QTest::newRow("F5, then F5 on the form") << f5 << f5 << false << false << none;
+    QTest::newRow("Shift+F5, then Shift+F5 on the stage") << shiftF5 << shiftF5 << true << false << none;
+    QTest::newRow("F5, then Esc on the stage") << f5 << esc << true << false << none;
     // Esc closes the enlarged view first, then the stage.
-    QTest::newRow("Esc with the enlarged view open") << f5 << esc << false << true;
+    QTest::newRow("Esc with the enlarged view open") << f5 << esc << false << true << none;
+    // A presenter remote's "black screen"; the stage closes black.
+    QTest::newRow("B blanks the stage, then Esc on the stage")
+        << f5 << esc << true << false << QKeyCombination(Qt::Key_B);
+    QTest::newRow("the full stop blanks the stage, then F5 on the form")
+        << f5 << f5 << false << false << QKeyCombination(Qt::Key_Period);
 }
 
 void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage() {
@@ -431,6 +439,7 @@ void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage() {
     QFETCH(QKeyCombination, closeKey);
     QFETCH(bool, closeOnStage);
     QFETCH(bool, enlargedViewOpen);
+    QFETCH(QKeyCombination, blankKey);
     const auto press = [](QWidget *widget, QKeyCombination key) {
         QTest::keyClick(widget, key.key(), key.keyboardModifiers());
     };
@@ -462,12 +471,66 @@ void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage() {
         QVERIFY(!enlarged->isVisible());
         QVERIFY(stage->isVisible());
     }
+    if (blankKey.key() != Qt::Key_unknown) {
+        blankTheStageDuringARoll(blankKey);
+    }
     press(closeOnStage ? stage : focused, closeKey);
     QVERIFY(!stage->isVisible());
     QTRY_COMPARE(QApplication::activeWindow(), m_window.get());
     QCOMPARE(m_window->geometry(), form);
     QVERIFY(!m_window->isFullScreen());
     QCOMPARE(m_window->operatorWindow(), static_cast<QWidget *>(m_window.get()));
+    if (blankKey.key() != Qt::Key_unknown) {
+        // A stage that opens again is not black.
+        press(focused, openKey);
+        QTRY_COMPARE(onStage(stage, "stageHeading"), QStringList{QStringLiteral("第1次抽中")});
+        press(focused, Qt::Key_Escape);
+        QVERIFY(!stage->isVisible());
+    }
+}
+
+// With the stage open: the remote's "black screen" turns it black while the draw rolls on under it,
+// held or with a modifier the key does nothing, a stop files the draw as usual, and the key again
+// shows the stage as it stands now. In the number box the key is typing. Leaves the stage black.
+void MainWindowCommandsTest::blankTheStageDuringARoll(QKeyCombination key) {
+    auto *stage = child<QWidget>("stageWindow");
+    auto *rolling = child<QLabel>("rollingDisplay");
+    auto *box = child<QLineEdit>("drawCountBox");
+    const auto black = [stage] {
+        const QImage shot = stage->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage blackShot(shot.size(), QImage::Format_RGB32);
+        blackShot.fill(Qt::black);
+        return shot == blackShot;
+    };
+    readyToDraw();
+    QWidget *keys = QGuiApplication::screens().size() == 1 ? stage : child<QWidget>("poolList");
+    QTest::keyClick(keys, Qt::Key_PageDown);
+    QTRY_VERIFY(!rolling->text().isEmpty());
+    QVERIFY(!black());
+
+    QTest::keyClick(keys, key.key());
+    QVERIFY(black());
+    const QString shown = rolling->text();
+    QTRY_VERIFY(rolling->text() != shown);
+    QKeyEvent repeat(QEvent::KeyPress, key.key(), Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(keys, &repeat);
+    QTest::keyClick(keys, key.key(), Qt::ControlModifier);
+    QVERIFY(black());
+    QTest::keyClick(keys, Qt::Key_PageDown);
+    QVERIFY(!child<QTimer>("rollTimer")->isActive());
+    QCOMPARE(linesOf(*m_window, 1).size(), 2);
+    QCoreApplication::processEvents();
+    QVERIFY(black());
+
+    QTest::keyClick(keys, key.key());
+    QTRY_COMPARE(onStage(stage, "stageHeading"), QStringList{QStringLiteral("第1次抽中")});
+    QCOMPARE(onStage(stage, "stageName"), linesOf(*m_window, 1));
+    const QString typed = box->text() + (key.key() == Qt::Key_B ? u'b' : u'.');
+    QTest::keyClick(box, key.key());
+    QCOMPARE(box->text(), typed);
+    QCOMPARE(onStage(stage, "stageHeading"), QStringList{QStringLiteral("第1次抽中")});
+    QTest::keyClick(keys, key.key());
+    QVERIFY(black());
 }
 
 void MainWindowCommandsTest::printedRecordHoldsEveryDraw_data() {
