@@ -38,6 +38,7 @@ using namespace lotdraw;
 using lotdraw::testing::FakeSpreadsheetApplication;
 using lotdraw::testing::kNoKeepChoiceText;
 using lotdraw::testing::kNothingDrawnText;
+using lotdraw::testing::kNotPrintedText;
 using lotdraw::testing::linesOf;
 using lotdraw::testing::RecordingMessages;
 using Operation = FakeSpreadsheetApplication::Operation;
@@ -536,18 +537,22 @@ void MainWindowCommandsTest::blankTheStageDuringARoll(QKeyCombination key) {
 void MainWindowCommandsTest::printedRecordHoldsEveryDraw_data() {
     QTest::addColumn<int>("draws");
     QTest::addColumn<bool>("importAgain"); // after the draws
-    QTest::newRow("five draws, the fifth into the first list") << 5 << false;
-    QTest::newRow("nothing drawn since the import") << 0 << false;
-    QTest::newRow("a new import after five draws") << 5 << true;
+    QTest::addColumn<QString>("pdfFile");  // in a temporary folder
+    QTest::newRow("five draws, the fifth into the first list") << 5 << false << "record.pdf";
+    QTest::newRow("nothing drawn since the import") << 0 << false << "record.pdf";
+    QTest::newRow("a new import after five draws") << 5 << true << "record.pdf";
+    QTest::newRow("a PDF file that cannot be written") << 1 << false << "no such folder/record.pdf";
 }
 
 // Ctrl+P opens the print preview of the record. Printed from it into a PDF file, the record holds
 // every draw since the import in turn, with the time of its stop and the names the list showed
 // then, in their order, also those of the draw that a later one took off the screen. With nothing
-// drawn since the import, a message says so and nothing opens.
+// drawn since the import, a message says so and nothing opens; a message tells of a record that
+// could not be printed.
 void MainWindowCommandsTest::printedRecordHoldsEveryDraw() {
     QFETCH(int, draws);
     QFETCH(bool, importAgain);
+    QFETCH(QString, pdfFile);
     m_spreadsheet.setSavedColumn(
         1, 3, {"王芳", "李娜", "刘洋", "陈静", "杨磊", "赵敏", "黄强", "周杰", "吴霞", "徐涛", "孙丽", "高翔"});
     readyToDraw("removeOption");
@@ -585,9 +590,14 @@ void MainWindowCommandsTest::printedRecordHoldsEveryDraw() {
     const QTemporaryDir folder;
     QPrinter *printer = preview->printer();
     printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(folder.filePath(QStringLiteral("record.pdf")));
+    printer->setOutputFileName(folder.filePath(pdfFile));
     preview->findChild<QPrintPreviewWidget *>()->print(); // what "打印" does once a printer is chosen
     preview->close();
+    if (pdfFile.contains(u'/')) {
+        QTRY_COMPARE(m_messages.shown(), QStringList{kNotPrintedText});
+        return;
+    }
+    QCoreApplication::processEvents();
     QVERIFY(m_messages.shown().isEmpty());
 
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {

@@ -15,6 +15,8 @@ inline QString numberOutOfRangeText(int poolCount) {
         .arg(poolCount);
 }
 inline const QString kNothingDrawnText = QStringLiteral("导入名单后还没有抽签，没有可以打印的抽签记录。");
+inline const QString kNotPrintedText =
+    QStringLiteral("抽签记录没有打印出来。请检查打印机；如果是保存为PDF文件，请另选一个可以写入的文件夹。");
 inline const QString kSeriesFullText =
     QStringLiteral("本轮抽签已达32767次，不能再记录结果！请重新导入抽签对象，开始新的一轮抽签。");
 
