@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -56,19 +57,29 @@ void MainWindow::connectHandlers() {
     addPrintMenu();
 }
 
-// The results frame's context menu, which also reaches it over the lists and buttons in it.
+// The results frame's context menu, which also comes up over the lists and buttons in it.
 void MainWindow::addPrintMenu() {
-    QWidget *results = m_widgets.widget(Control::ResultsFrame);
-    auto *print = new QAction(RecordPrint::kMenuText, results);
-    print->setObjectName(QStringLiteral("printRecordAction"));
+    m_printAction = new QAction(RecordPrint::kMenuText, this);
+    m_printAction->setObjectName(QStringLiteral("printRecordAction"));
     // The menu shows the key; the key itself is the key router's, as every key of the window is, so
-    // the shortcut is bound to the frame alone, which never takes the focus.
-    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    print->setShortcutContext(Qt::WidgetShortcut);
-    print->setShortcutVisibleInContextMenu(true);
-    results->addAction(print);
-    results->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(print, &QAction::triggered, this, &MainWindow::onPrintRecordClicked);
+    // the shortcut is bound to the open menu alone.
+    m_printAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    m_printAction->setShortcutContext(Qt::WidgetShortcut);
+    m_printAction->setShortcutVisibleInContextMenu(true);
+    connect(m_printAction, &QAction::triggered, this, &MainWindow::onPrintRecordClicked);
+    QWidget *results = m_widgets.widget(Control::ResultsFrame);
+    results->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(results, &QWidget::customContextMenuRequested, this,
+            [this, results](QPoint at) { showResultsMenu(results->mapToGlobal(at)); });
+}
+
+void MainWindow::showResultsMenu(QPoint at) {
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("resultsMenu"));
+    // In the face of the lists, as the messages are: the desktop's default is small and plain.
+    menu.setFont(m_widgets.widget(Control::PoolList)->font());
+    menu.addAction(m_printAction);
+    menu.exec(at);
 }
 
 void MainWindow::centreOnScreen() {

@@ -24,6 +24,8 @@
 #include <QWidget>
 #include <functional>
 
+class QAction;
+
 namespace lotdraw {
 
 // The program's one window: a fixed form whose controls keep the places and fonts they were laid
@@ -94,6 +96,7 @@ private:
     void startUp();
     void connectHandlers();
     void addPrintMenu();
+    void showResultsMenu(QPoint at);
     void centreOnScreen();
 
     Dependencies m_deps;
@@ -114,6 +117,7 @@ private:
     StagePresenter m_stage{*this, m_widgets, m_event, m_controls};
     RecordPrint m_recordPrint{m_event, m_deps.messages};
     KeyRouter m_keys{{*this, m_widgets, m_controls, m_stage, m_spreadsheetProgress}};
+    QAction *m_printAction = nullptr; // "打印抽签记录…", owned by the window
     QRect m_normalGeometry;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QTimer>
 
 namespace lotdraw {
@@ -32,6 +33,10 @@ void RecordPrint::open(QWidget *window) {
     preview->setObjectName(QStringLiteral("recordPreview"));
     preview->setWindowTitle(kPreviewTitle);
     preview->setAttribute(Qt::WA_DeleteOnClose);
+    // Large enough to read a page at a glance: most of the screen it opens on.
+    if (const QScreen *screen = window != nullptr ? window->screen() : nullptr) {
+        preview->resize(screen->availableGeometry().size() * 0.8);
+    }
     // Modal like a message, without a nested event loop: the window's keys wait while it is open.
     preview->setWindowModality(Qt::ApplicationModal);
     connect(preview, &QPrintPreviewDialog::paintRequested, this,

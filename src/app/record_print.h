@@ -23,7 +23,7 @@ class RecordPrint final : public QObject {
 public:
     static inline const QString kMenuText = QStringLiteral("打印抽签记录…");
     static inline const QString kPreviewTitle = QStringLiteral("打印抽签记录");
-    static inline const QString kNothingDrawnMessage = QStringLiteral("导入名单后还没有抽签，没有可以打印的抽签记录。");
+    static inline const QString kNothingDrawnMessage = QStringLiteral("本轮还没有抽签，没有可以打印的抽签记录。");
     static inline const QString kNotPrintedMessage =
         QStringLiteral("抽签记录没有打印出来。请检查打印机；如果是保存为PDF文件，请另选一个可以写入的文件夹。");
 

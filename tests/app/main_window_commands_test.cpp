@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -538,13 +539,15 @@ void MainWindowCommandsTest::printedRecordHoldsEveryDraw_data() {
     QTest::addColumn<int>("draws");
     QTest::addColumn<bool>("importAgain"); // after the draws
     QTest::addColumn<QString>("pdfFile");  // in a temporary folder
-    QTest::newRow("five draws, the fifth into the first list") << 5 << false << "record.pdf";
-    QTest::newRow("nothing drawn since the import") << 0 << false << "record.pdf";
-    QTest::newRow("a new import after five draws") << 5 << true << "record.pdf";
-    QTest::newRow("a PDF file that cannot be written") << 1 << false << "no such folder/record.pdf";
+    QTest::addColumn<bool>("fromMenu");    // the results frame's menu, or else Ctrl+P
+    QTest::newRow("five draws, the fifth into the first list") << 5 << false << "record.pdf" << true;
+    QTest::newRow("nothing drawn since the import") << 0 << false << "record.pdf" << true;
+    QTest::newRow("a new import after five draws") << 5 << true << "record.pdf" << false;
+    QTest::newRow("a PDF file that cannot be written") << 1 << false << "no such folder/record.pdf" << false;
 }
 
-// Ctrl+P opens the print preview of the record. Printed from it into a PDF file, the record holds
+// Ctrl+P, or the menu that a right click on the results frame (or a list in it) opens, opens the
+// print preview of the record. Printed from it into a PDF file, the record holds
 // every draw since the import in turn, with the time of its stop and the names the list showed
 // then, in their order, also those of the draw that a later one took off the screen. With nothing
 // drawn since the import, a message says so and nothing opens; a message tells of a record that
@@ -553,6 +556,7 @@ void MainWindowCommandsTest::printedRecordHoldsEveryDraw() {
     QFETCH(int, draws);
     QFETCH(bool, importAgain);
     QFETCH(QString, pdfFile);
+    QFETCH(bool, fromMenu);
     m_spreadsheet.setSavedColumn(
         1, 3, {"王芳", "李娜", "刘洋", "陈静", "杨磊", "赵敏", "黄强", "周杰", "吴霞", "徐涛", "孙丽", "高翔"});
     readyToDraw("removeOption");
@@ -577,7 +581,26 @@ void MainWindowCommandsTest::printedRecordHoldsEveryDraw() {
         QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
     }
 
-    QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    if (fromMenu) {
+        QStringList entries;
+        QTimer::singleShot(0, this, [&entries] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (menu == nullptr) {
+                return;
+            }
+            for (QAction *entry : menu->actions()) {
+                entries.append(entry->text());
+                entry->trigger();
+            }
+            menu->close();
+        });
+        QWidget *list = child<QListWidget>("resultList1")->viewport();
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5), list->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(list, &rightClick);
+        QCOMPARE(entries, QStringList{QStringLiteral("打印抽签记录…")});
+    } else {
+        QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    }
     auto *preview = m_window->findChild<QPrintPreviewDialog *>(QStringLiteral("recordPreview"));
     if (draws == 0 || importAgain) {
         QCOMPARE(m_messages.shown(), QStringList{kNothingDrawnText});
