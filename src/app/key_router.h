@@ -16,8 +16,8 @@ class WindowFormControls;
 // stage has the focus: F5 and Shift+F5 open and close the stage, F11 switches full screen, Esc
 // undoes the nearest of these, Page Down and Page Up press "开始" or "结束", B and the full stop
 // turn the stage black and back, Enter presses the focused button, and Ctrl+P opens the print
-// preview of the record. A message box is a window of its own and keeps its keys; while a message or the
-// office holds the form, these keys do nothing.
+// preview of the record. A message box is a window of its own and keeps its keys; while a message
+// or the office holds the form, these keys do nothing.
 class KeyRouter final : public QObject {
     Q_OBJECT
 
