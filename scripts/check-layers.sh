@@ -1,26 +1,30 @@
 #!/usr/bin/env bash
-# Fails when code includes across the layers ARCHITECTURE.md draws: a folder of src/ may include
-# only the folders below it, only the program's main.cpp joins the window to the LibreOffice
-# backend, and inside the backend its rooms stay apart: only office/uno/ includes UNO headers and
-# only office/process/ process-control headers, the two readers of processes and file contents
-# include nothing else of ours, and no header of office/ itself shows office/uno/ to its includers.
+# Fails when code includes across the layers ARCHITECTURE.md draws: every folder of src/ has its
+# place in the layers and may include only the folders below it, only the program's main.cpp joins
+# the window to the LibreOffice backend, and inside the backend its rooms stay apart: only
+# office/uno/ includes UNO headers and only office/process/ process-control headers, the two readers
+# of processes and file contents include nothing else of ours, and no header of office/ itself
+# shows office/uno/ to its includers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 declare -A allowed=(
-    [state]="state"
+    [event]="event"
+    [state]="state event"
     [skin]="skin"
-    [draw]="draw state"
+    [draw]="draw state event"
     [files]="files"
     [spreadsheet]="spreadsheet"
     [office/process]="office/process"
     [office/content]="office/content"
     [office/uno]="office/uno office office/process spreadsheet files"
     [office]="office office/process office/content office/uno spreadsheet files"
-    [namelist]="namelist spreadsheet state files"
+    [namelist]="namelist spreadsheet state event files"
     [progress]="progress spreadsheet"
-    [results]="results namelist spreadsheet state"
-    [app]="app draw namelist progress results skin spreadsheet state"
+    [results]="results namelist spreadsheet state event"
+    [recovery]="recovery event state files"
+    [record]="record skin event"
+    [app]="app draw namelist progress record results recovery skin spreadsheet state event"
 )
 uno='^#include <(com/sun/star/|cppu|cppuhelper/|osl/|rtl/|sal/|uno/)'
 processes='^#include <(spawn\.h>|sys/wait\.h>|csignal>|signal\.h>)'
@@ -69,7 +73,7 @@ done
 # Every folder of src/ with code is one of the rooms above.
 while IFS= read -r folder; do
     [[ -n ${allowed[$folder]+set} ]] || fail "src/$folder/ is in no layer of this script"
-done < <(find src -name '*.cpp' -printf '%h\n' | sed 's|^src/||' | sort -u)
+done < <(find src \( -name '*.cpp' -o -name '*.h' \) -printf '%h\n' | sed 's|^src/||' | sort -u)
 
 if ((failed)); then
     exit 1

@@ -11,6 +11,7 @@ packages=(
     xvfb xauth imagemagick libx11-dev libxtst-dev
     clang-format-16 libbenchmark-dev
     dpkg-dev librsvg2-bin lintian desktop-file-utils appstream
+    poppler-utils
 )
 
 missing=()

@@ -4,9 +4,8 @@
 // hold it to under 50 microseconds.
 
 #include "draw/random_generator.h"
-#include "draw/selection_pass.h"
-#include "support/fake_form_controls.h"
-#include "support/recording_messages.h"
+#include "support/draw_fixture.h"
+#include "support/numbered_names.h"
 
 #include <benchmark/benchmark.h>
 #include <stdexcept>
@@ -17,21 +16,15 @@ void selectionPass(benchmark::State &run) {
     constexpr int kPool = 99;
     const lotdraw::SystemClock clock;
     lotdraw::Xoshiro256Generator random(clock);
-    lotdraw::DrawState state;
-    lotdraw::testing::FakeFormControls controls;
-    lotdraw::testing::RecordingMessages messages;
-    lotdraw::SelectionPass pass(state, controls, messages, random);
-    for (int i = 1; i <= kPool; ++i) {
-        state.poolNames[static_cast<std::size_t>(i)] = QStringLiteral("名字%1").arg(i);
-    }
-    state.poolCount = kPool;
-    state.drawSize = static_cast<lotdraw::Int16>(run.range(0));
+    lotdraw::testing::DrawFixture draw(random);
+    draw.event.setPool(lotdraw::testing::numbered(QStringLiteral("名字"), kPool));
+    draw.state.drawSize = static_cast<lotdraw::Int16>(run.range(0));
 
     for (auto _ : run) {
-        if (pass.runSelectionPass() != lotdraw::SelectionPass::Outcome::Selected) {
+        if (draw.pass.runSelectionPass() != lotdraw::SelectionPass::Outcome::Selected) {
             throw std::logic_error("the benchmark pass was refused");
         }
-        benchmark::DoNotOptimize(state.picks);
+        benchmark::DoNotOptimize(draw.state.picks);
     }
 }
 

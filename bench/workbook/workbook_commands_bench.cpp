@@ -10,6 +10,7 @@
 #include "office/libreoffice_application.h"
 #include "results/result_export.h"
 #include "support/fake_form_controls.h"
+#include "support/numbered_names.h"
 #include "support/office_fixture.h"
 #include "support/recording_messages.h"
 
@@ -52,12 +53,13 @@ Workbook &workbook(const char *format = "xls") {
 void BM_ImportOf99Names(benchmark::State &state, const char *format) {
     LibreOfficeApplication office;
     DrawState drawState;
+    EventModel event;
     FakeFormControls controls;
     RecordingMessages messages;
-    WorkbookCommands commands({drawState, controls, messages, office, workbook(format).path});
+    WorkbookCommands commands({drawState, controls, messages, office, workbook(format).path, event});
     for (auto _ : state) {
         commands.importPool();
-        if (drawState.poolCount != 99 || !messages.shown().isEmpty()) {
+        if (event.pool().size() != 99 || !messages.shown().isEmpty()) {
             state.SkipWithError("the import did not read 99 names");
             break;
         }
@@ -66,12 +68,11 @@ void BM_ImportOf99Names(benchmark::State &state, const char *format) {
 
 void BM_ExportOf100Lines(benchmark::State &state, const char *format) {
     LibreOfficeApplication office;
+    EventModel event;
     FakeFormControls controls;
     RecordingMessages messages;
-    for (int i = 1; i <= 100; ++i) {
-        controls.list(1).append(QStringLiteral("中签%1").arg(i));
-    }
-    ResultExport exporter({controls, messages, office, workbook(format).path});
+    fillResults(event, 1, numbered(QStringLiteral("中签"), 100));
+    ResultExport exporter({controls, messages, office, workbook(format).path, event});
     for (auto _ : state) {
         exporter.exportList(1);
         if (!messages.shown().isEmpty()) {
@@ -89,7 +90,7 @@ void BM_ImportOf99NamesInTheWindow(benchmark::State &state) {
         window.onImportClicked();
         // Until the operator sees the new pool.
         QCoreApplication::processEvents();
-        if (window.drawState().poolCount != 99 || !messages.shown().isEmpty()) {
+        if (window.event().pool().size() != 99 || !messages.shown().isEmpty()) {
             state.SkipWithError("the import did not read 99 names");
             break;
         }
@@ -100,9 +101,7 @@ void BM_ExportOf100LinesInTheWindow(benchmark::State &state) {
     LibreOfficeApplication office;
     RecordingMessages messages;
     MainWindow window({messages, office, workbook().path});
-    for (int i = 1; i <= 100; ++i) {
-        window.list(1).append(QStringLiteral("中签%1").arg(i));
-    }
+    fillResults(window.event(), 1, numbered(QStringLiteral("中签"), 100));
     for (auto _ : state) {
         window.onExportClicked(1);
         // Until the operator sees the notice.

@@ -3,10 +3,12 @@
 #include "draw/random_generator.h"
 #include "namelist/program_folder.h"
 #include "office/libreoffice_application.h"
+#include "recovery/event_recovery.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSessionManager>
 #include <QTranslator>
 
 int main(int argc, char *argv[]) {
@@ -38,6 +40,18 @@ int main(int argc, char *argv[]) {
     // With the stage over the operator's screen, messages come up over the stage.
     QObject::connect(&window, &lotdraw::MainWindow::operatorWindowChanged, &window,
                      [&messages, &window] { messages.setParent(window.operatorWindow()); });
+
+    // The event is kept on disk until the program closes normally. A logout ends it as a crash
+    // does: the event comes back at the next start.
+    lotdraw::EventRecovery recovery(window.event(), messages, lotdraw::recoveryFolder());
+    bool sessionEnds = false;
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                     [&sessionEnds](QSessionManager &) { sessionEnds = true; });
     window.show();
-    return QApplication::exec();
+    recovery.start();
+    const int exitCode = QApplication::exec();
+    if (!sessionEnds) {
+        recovery.finish();
+    }
+    return exitCode;
 }

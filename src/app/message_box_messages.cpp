@@ -7,8 +7,8 @@
 #include <QAbstractButton>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPushButton>
 #include <algorithm>
-#include <string_view>
 
 namespace lotdraw {
 namespace {
@@ -18,10 +18,13 @@ namespace {
 // the size is known and before the window system maps it.
 class CentredMessageBox final : public QMessageBox {
 public:
-    CentredMessageBox(const QString &text, QWidget *parent)
-        : QMessageBox(NoIcon, QString::fromUtf16(build_info::kProgramName), text, Ok, parent,
+    CentredMessageBox(const QString &text, StandardButtons buttons, QWidget *parent, bool closeButton)
+        : QMessageBox(NoIcon, QString::fromUtf16(build_info::kProgramName), text, buttons, parent,
                       Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {}
+                          Qt::WindowCloseButtonHint) {
+        // The box asks for a close button of its own accord.
+        setWindowFlag(Qt::WindowCloseButtonHint, closeButton);
+    }
 
 protected:
     void showEvent(QShowEvent *event) override {
@@ -40,23 +43,35 @@ protected:
 // message is read from as far away as the lists are, and never smaller than they are at first.
 QFont messageFont(const QWidget *window) {
     const qreal scale = window != nullptr ? std::max(1.0, FormScale::fitting(window->size()).factor()) : 1.0;
-    const auto layout = formLayout();
-    const auto list = std::find_if(layout.begin(), layout.end(), [](const ControlPlace &place) {
-        return std::string_view(place.name) == "poolList";
-    });
-    return list->font(scale);
+    return placeOf(Control::PoolList).font(scale);
 }
 
 } // namespace
 
 void MessageBoxMessages::show(const QString &text) {
-    CentredMessageBox box(text, m_parent);
-    // Every text the operator sees is Chinese, the button included, whatever translations are
-    // installed; and the button is a plain word, without the icon some desktops give it, with room
-    // around it as the skin's buttons have in the window.
-    QAbstractButton *ok = box.button(QMessageBox::Ok);
-    ok->setText(QStringLiteral("确定"));
-    ok->setIcon(QIcon());
+    CentredMessageBox box(text, QMessageBox::Ok, m_parent, true);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    exec(box);
+}
+
+bool MessageBoxMessages::ask(const QString &question) {
+    // No close button and no button for Esc: either answer may be the one that cannot be undone, so
+    // the operator gives it with the button that says it. Enter gives "是".
+    CentredMessageBox box(question, QMessageBox::NoButton, m_parent, false);
+    QPushButton *yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("否"), QMessageBox::ActionRole);
+    box.setDefaultButton(yes);
+    exec(box);
+    return box.clickedButton() == yes;
+}
+
+void MessageBoxMessages::exec(QMessageBox &box) const {
+    // Every text the operator sees is Chinese, the buttons included, whatever translations are
+    // installed; and the buttons are plain words, without the icon some desktops give them, with
+    // room around them as the skin's buttons have in the window.
+    for (QAbstractButton *button : box.buttons()) {
+        button->setIcon(QIcon());
+    }
     box.setStyleSheet(QStringLiteral("QPushButton { padding: 0.25em 1.5em; }"));
     // On each part: under a style sheet Qt's own parts of the box (its text, its row of buttons)
     // would keep the small default font instead of taking the box's.

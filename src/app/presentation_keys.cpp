@@ -29,6 +29,9 @@ PresentationCommand presentationCommandFor(int key, Qt::KeyboardModifiers modifi
     if (key == Qt::Key_F5 && (held == Qt::NoModifier || held == Qt::ShiftModifier)) {
         return PresentationCommand::ToggleStage;
     }
+    if (key == Qt::Key_P && held == Qt::ControlModifier) {
+        return PresentationCommand::PrintRecord;
+    }
     if (held != Qt::NoModifier) {
         return PresentationCommand::None;
     }
@@ -43,6 +46,10 @@ PresentationCommand presentationCommandFor(int key, Qt::KeyboardModifiers modifi
         case Qt::Key_Return:
         case Qt::Key_Enter:
             return PresentationCommand::PressFocusedButton;
+        case Qt::Key_B:
+        case Qt::Key_Period:
+            return context.stageShown && !context.numberBoxFocused ? PresentationCommand::BlankStage
+                                                                   : PresentationCommand::None;
         default:
             return PresentationCommand::None;
     }

@@ -4,9 +4,12 @@
 #include "skin/fonts.h"
 
 #include <QFontMetricsF>
+#include <QTextBoundaryFinder>
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
+#include <optional>
 
 namespace lotdraw {
 namespace {
@@ -34,20 +37,34 @@ QSizeF lineExtent(const QFontMetricsF &metrics, const QString &text) {
     return {std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).width()), metrics.height()};
 }
 
+// A text on as many lines as its line breaks make: the widest line, and the lines' heights with
+// the face's gap between them.
+QSizeF textExtent(const QFontMetricsF &metrics, const QString &text) {
+    const QStringList lines = text.split(u'\n');
+    qreal widest = 0;
+    for (const QString &line : lines) {
+        widest = std::max(widest, lineExtent(metrics, line).width());
+    }
+    const auto gaps = static_cast<qreal>(lines.size() - 1);
+    return {widest, metrics.height() * static_cast<qreal>(lines.size()) + std::max(0.0, metrics.leading()) * gaps};
+}
+
 qreal widestOf(const QFontMetricsF &metrics, const QStringList &texts) {
     qreal widest = 0;
     for (const QString &text : texts) {
-        widest = std::max(widest, lineExtent(metrics, text).width());
+        widest = std::max(widest, textExtent(metrics, text).width());
     }
     return widest;
 }
 
+bool fitsIn(const QFontMetricsF &metrics, const QString &text, QSizeF box) {
+    const QSizeF extent = textExtent(metrics, text);
+    return extent.width() <= box.width() && extent.height() <= box.height();
+}
+
 bool allFit(const StageLook &look, Role role, int pixelSize, const QStringList &texts, QSizeF box) {
     const QFontMetricsF metrics(stageFont(look, role, pixelSize));
-    return std::ranges::all_of(texts, [&](const QString &text) {
-        const QSizeF extent = lineExtent(metrics, text);
-        return extent.width() <= box.width() && extent.height() <= box.height();
-    });
+    return std::ranges::all_of(texts, [&](const QString &text) { return fitsIn(metrics, text, box); });
 }
 
 // The largest size at which `fits` holds, searched from a first guess: from there up or down in
@@ -98,53 +115,154 @@ StageLine oneLine(const StageLook &look, Role role, const QString &text, QRect b
     return {role, text, box, largestFittingSize(look, role, {text}, QSizeF(fitIn))};
 }
 
+// A result's name as the stage may show it: on one line, or broken in two where that lets it grow.
+// Breaking puts a line feed into the text and takes nothing out of it. Extents at the reference size.
+struct NameForms {
+    QString oneLine;
+    QSizeF oneLineExtent;
+    QString twoLines; // empty when the name has nowhere to break
+    QSizeF twoLinesExtent;
+};
+
+// Where a name may break: after a separator between its parts (a space, a hyphen, the middle dot of
+// a transliterated name) where it has one; otherwise where a line may break in its script (between
+// two Chinese characters); a single long word between any two of its characters.
+QList<qsizetype> breakPositions(const QString &name) {
+    static const QString separators = QStringLiteral(" -\u00B7\u2022\u2027\u30FB\uFF65");
+    QList<qsizetype> positions;
+    for (qsizetype at = 1; at < name.size(); ++at) {
+        if (separators.contains(name.at(at - 1)) && !separators.contains(name.at(at))) {
+            positions.append(at);
+        }
+    }
+    for (const auto type : {QTextBoundaryFinder::Line, QTextBoundaryFinder::Grapheme}) {
+        if (!positions.isEmpty()) {
+            break;
+        }
+        QTextBoundaryFinder finder(type, name);
+        for (qsizetype at = finder.toNextBoundary(); at > 0 && at < name.size(); at = finder.toNextBoundary()) {
+            positions.append(at);
+        }
+    }
+    return positions;
+}
+
+// The name on one line, and on two broken where the wider of the two lines is narrowest.
+NameForms formsOf(const QFontMetricsF &reference, const QString &name) {
+    NameForms forms{name, textExtent(reference, name), {}, {}};
+    for (const qsizetype at : breakPositions(name)) {
+        const QString broken = name.left(at) + u'\n' + name.mid(at);
+        const QSizeF extent = textExtent(reference, broken);
+        if (forms.twoLines.isEmpty() || extent.width() < forms.twoLinesExtent.width()) {
+            forms.twoLines = broken;
+            forms.twoLinesExtent = extent;
+        }
+    }
+    return forms;
+}
+
+// How much a text of `extent` at the reference size may grow to fill `cell`.
+qreal scaleToFill(QSizeF extent, QSizeF cell) {
+    const qreal byHeight = cell.height() / extent.height();
+    return extent.width() > 0 ? std::min(byHeight, cell.width() / extent.width()) : byHeight;
+}
+
+// The name's form at `metrics` in a cell of `body`: one line where that fits, else two lines where
+// they fit. A name breaks only where one line would be wider than the whole body: a short name
+// broken to fit a narrow column would read as two names.
+std::optional<QString> formThatFits(const QFontMetricsF &metrics, const NameForms &forms, QSizeF cell,
+                                    qreal bodyWidth) {
+    if (fitsIn(metrics, forms.oneLine, cell)) {
+        return forms.oneLine;
+    }
+    if (!forms.twoLines.isEmpty() && textExtent(metrics, forms.oneLine).width() > bodyWidth &&
+        fitsIn(metrics, forms.twoLines, cell)) {
+        return forms.twoLines;
+    }
+    return std::nullopt;
+}
+
 struct NameGrid {
     int columns = 1;
     int rows = 1;
+    qreal scale = 0; // from the reference size, as the extents at that size guess it
 };
 
-// The grid in which the names get the largest size, guessed from their widths at the reference
-// size; rows are filled first, down each column.
-NameGrid bestGrid(const StageLook &look, const QStringList &names, QSize body) {
-    const QFontMetricsF reference(stageFont(look, Role::Name, kReferencePixels));
-    const qreal widest = widestOf(reference, names);
+// The grid in which the names get the largest size, each in the better of its forms; the names
+// fill it row by row, left to right.
+NameGrid bestGrid(const std::vector<NameForms> &names, QSize body) {
     const auto count = static_cast<int>(names.size());
-    NameGrid best;
-    qreal bestScale = -1;
-    for (int rows = 1; rows <= count; ++rows) {
-        const int columns = (count + rows - 1) / rows;
-        const qreal cellWidth = body.width() * kNameWidthShare / columns;
-        qreal scale = body.height() / (rows * reference.height());
-        if (widest > 0) {
-            scale = std::min(scale, cellWidth / widest);
+    NameGrid best{1, count, -1};
+    for (int columns = 1; columns <= count; ++columns) {
+        const int rows = (count + columns - 1) / columns;
+        const QSizeF cell(body.width() * kNameWidthShare / columns, static_cast<qreal>(body.height()) / rows);
+        qreal scale = std::numeric_limits<qreal>::max();
+        for (const NameForms &forms : names) {
+            // As formThatFits(): two lines count only at a size where one line outgrows the body.
+            const qreal oneLine = scaleToFill(forms.oneLineExtent, cell);
+            const qreal twoLines = forms.twoLines.isEmpty() ? 0 : scaleToFill(forms.twoLinesExtent, cell);
+            const qreal outgrowsBody = body.width() / forms.oneLineExtent.width();
+            scale = std::min(scale, twoLines > outgrowsBody ? std::max(oneLine, twoLines) : oneLine);
         }
-        if (scale > bestScale) {
-            bestScale = scale;
-            best = {columns, rows};
+        if (scale > best.scale) {
+            best = {columns, rows, scale};
         }
     }
     return best;
+}
+
+struct FittedNames {
+    QStringList texts;
+    int pixelSize;
+};
+
+// The names as they are shown at the largest size at which each fits `cell` in one of its forms.
+FittedNames fittedNames(const StageLook &look, const std::vector<NameForms> &names, int guess, QSizeF cell,
+                        qreal bodyWidth) {
+    const int size = largestSize(guess, [&](int pixels) {
+        const QFontMetricsF metrics(stageFont(look, Role::Name, pixels));
+        return std::ranges::all_of(
+            names, [&](const NameForms &forms) { return formThatFits(metrics, forms, cell, bodyWidth).has_value(); });
+    });
+    const QFontMetricsF metrics(stageFont(look, Role::Name, size));
+    QStringList shown;
+    for (const NameForms &forms : names) {
+        shown.append(formThatFits(metrics, forms, cell, bodyWidth).value_or(forms.oneLine));
+    }
+    return {shown, size};
 }
 
 void arrangeNames(const StageLook &look, const QStringList &names, QRect body, std::vector<StageLine> &lines) {
     if (names.isEmpty()) {
         return;
     }
-    const NameGrid grid = bestGrid(look, names, body.size());
+    const QFontMetricsF reference(stageFont(look, Role::Name, kReferencePixels));
+    std::vector<NameForms> forms;
+    for (const QString &name : names) {
+        forms.push_back(formsOf(reference, name));
+    }
+    const NameGrid grid = bestGrid(forms, body.size());
     const QSize cell(body.width() / grid.columns, body.height() / grid.rows);
-    const int size = largestFittingSize(look, Role::Name, names, QSizeF(cell.width() * kNameWidthShare, cell.height()));
+    const auto [shown, size] = fittedNames(look, forms, static_cast<int>(std::floor(grid.scale * kReferencePixels)),
+                                           QSizeF(cell.width() * kNameWidthShare, cell.height()), body.width());
 
-    // Close the grid up around the names at their size, centred in the body.
+    // Close the grid up around the names at their size, centred in the body; a last row that is
+    // not full is centred under the others.
     const QFontMetricsF metrics(stageFont(look, Role::Name, size));
-    const qreal widest = widestOf(metrics, names);
-    const int columnWidth =
-        std::min(cell.width(), static_cast<int>(std::ceil(widest * kNameSpacing / kNameWidthShare)));
-    const int rowHeight = std::min(cell.height(), static_cast<int>(std::ceil(metrics.height() * kNameSpacing)));
-    const QPoint origin(body.x() + (body.width() - columnWidth * grid.columns) / 2,
-                        body.y() + (body.height() - rowHeight * grid.rows) / 2);
-    for (int i = 0; i < names.size(); ++i) {
-        const QPoint topLeft = origin + QPoint(columnWidth * (i / grid.rows), rowHeight * (i % grid.rows));
-        lines.push_back({Role::Name, names.at(i), QRect(topLeft, QSize(columnWidth, rowHeight)), size});
+    qreal tallest = 0;
+    for (const QString &text : shown) {
+        tallest = std::max(tallest, textExtent(metrics, text).height());
+    }
+    const QSize step(
+        std::min(cell.width(), static_cast<int>(std::ceil(widestOf(metrics, shown) * kNameSpacing / kNameWidthShare))),
+        std::min(cell.height(), static_cast<int>(std::ceil(tallest * kNameSpacing))));
+    const int top = body.y() + (body.height() - step.height() * grid.rows) / 2;
+    for (int i = 0; i < shown.size(); ++i) {
+        const int row = i / grid.columns;
+        const int inRow = std::min(grid.columns, static_cast<int>(shown.size()) - row * grid.columns);
+        const int left = body.x() + (body.width() - step.width() * inRow) / 2;
+        const QPoint topLeft(left + step.width() * (i % grid.columns), top + step.height() * row);
+        lines.push_back({Role::Name, shown.at(i), QRect(topLeft, step), size});
     }
 }
 

@@ -25,7 +25,8 @@ struct StageLook {
 };
 
 // One text of the stage: what it says, the box it is centred in and its size in pixels. The box
-// holds the text on one line at that size; nothing of it is cut.
+// holds the text at that size on the lines its line feeds make; nothing of it is cut. Only a
+// result's name is ever broken, by a line feed put between two of its characters.
 struct StageLine {
     enum class Role { ProgramName, RollingName, Heading, Name };
 
@@ -40,7 +41,9 @@ struct StageLine {
 // The stage's texts for a scene on an area of the given size: the rolling name alone, on one line,
 // as large as the area allows with a margin; a result's heading in a band at the top and its names
 // under it in as many columns as give them the largest size, all names at the same size, in the
-// list's order down each column; while waiting, the program's name.
+// list's order row by row, so that reading across, line by line, gives the list's order (a last row
+// that is not full is centred); a long name on two lines where that lets it grow larger than on
+// one; while waiting, the program's name.
 [[nodiscard]] std::vector<StageLine> arrangeStage(const StageScene &scene, const StageLook &look, QSize area);
 
 // The font a stage text of `role` is drawn in at `pixelSize`: the form's face for that text. A bold

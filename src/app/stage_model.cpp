@@ -1,48 +1,27 @@
 #include "app/stage_model.h"
 
-#include "state/draw_state_procedures.h"
-
 namespace lotdraw {
-
-StageModel::StageModel() {
-    for (int i = FormControls::kFirstResultList; i <= FormControls::kLastResultList; ++i) {
-        m_headings.at(static_cast<std::size_t>(i)) = DrawStateProcedures::headingFor(i);
-    }
-}
 
 void StageModel::rollingTextChanged(const QString &text) {
     m_rollingText = text;
-    m_shownResultList = 0;
+    m_showsLatestResult = false;
 }
 
 void StageModel::rollingChanged(bool rolling) {
     m_rolling = rolling;
     if (rolling) {
-        m_shownResultList = 0;
+        m_showsLatestResult = false;
     }
 }
 
-void StageModel::headingChanged(int resultList, const QString &text) {
-    m_headings.at(static_cast<std::size_t>(resultList)) = text;
+void StageModel::latestResultListChanged(int list) {
+    m_showsLatestResult = list != 0;
 }
 
-void StageModel::highlightChanged(int resultList, bool on) {
-    if (on) {
-        m_shownResultList = resultList;
-    } else if (resultList == m_shownResultList) {
-        m_shownResultList = 0;
-    }
-}
-
-StageScene StageModel::scene(FormControls &form) const {
-    if (m_shownResultList != 0) {
-        const ListLines &lines = form.list(m_shownResultList);
-        QStringList names;
-        names.reserve(lines.count());
-        for (int i = 0; i < lines.count(); ++i) {
-            names.append(lines.line(i));
-        }
-        return {StageScene::Kind::Result, m_headings.at(static_cast<std::size_t>(m_shownResultList)), names};
+StageScene StageModel::scene() const {
+    if (m_showsLatestResult) {
+        const int list = m_event.latestResultList();
+        return {StageScene::Kind::Result, m_event.heading(list), m_event.results(list)};
     }
     if (m_rolling || !m_rollingText.isEmpty()) {
         return {StageScene::Kind::RollingName, m_rollingText, {}};

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "state/form_controls.h"
+#include "event/event_model.h"
 
 #include <QString>
 #include <QStringList>
-#include <array>
 
 namespace lotdraw {
 
@@ -23,30 +22,28 @@ struct StageScene {
     friend bool operator==(const StageScene &, const StageScene &) = default;
 };
 
-// Follows the form as its controls change and says what the stage shows. It keeps no names of its
-// own: a result's names are read from the result list when asked, so the stage never shows a name
-// the list does not hold.
+// Says what the stage shows: it follows the form's rolling display and reads the result from the
+// event, so the stage never shows a name the event does not hold.
 //
-// While a draw rolls the stage shows the rolling display's text; once a stop has filled a result
-// list and given it the highlight, that list's heading and names; when the display changes again
-// (a refusal, a new draw), the display's text again. After a reset, with the display empty and no
-// draw rolling, it waits.
+// While a draw rolls the stage shows the rolling display's text; once a draw has gone into a result
+// list, that list's heading and names; when the display changes again (a refusal, a new draw), the
+// display's text again. After a reset, with the display empty and no draw rolling, it waits.
 class StageModel final {
 public:
-    StageModel();
+    explicit StageModel(const EventModel &event)
+        : m_event(event) {}
 
     void rollingTextChanged(const QString &text);
     void rollingChanged(bool rolling); // the roll timer started or stopped
-    void headingChanged(int resultList, const QString &text);
-    void highlightChanged(int resultList, bool on);
+    void latestResultListChanged(int list);
 
-    [[nodiscard]] StageScene scene(FormControls &form) const;
+    [[nodiscard]] StageScene scene() const;
 
 private:
+    const EventModel &m_event;
     QString m_rollingText;
     bool m_rolling = false;
-    int m_shownResultList = 0; // 0 while no result list is on the stage
-    std::array<QString, FormControls::kLastResultList + 1> m_headings;
+    bool m_showsLatestResult = false;
 };
 
 } // namespace lotdraw

@@ -48,10 +48,23 @@ StageWindow::StageWindow(QWidget *owner)
 
 void StageWindow::setLook(const StageLook &look) {
     m_look = look;
-    QPalette background = palette();
-    background.setColor(QPalette::Window, look.background);
-    setPalette(background);
+    paintBackground();
     arrange();
+}
+
+void StageWindow::setBlank(bool blank) {
+    if (blank == m_blank) {
+        return;
+    }
+    m_blank = blank;
+    paintBackground();
+    arrange();
+}
+
+void StageWindow::paintBackground() {
+    QPalette background = palette();
+    background.setColor(QPalette::Window, m_blank ? QColor(Qt::black) : m_look.background);
+    setPalette(background);
 }
 
 void StageWindow::setScene(const StageScene &scene) {
@@ -84,7 +97,7 @@ void StageWindow::resizeEvent(QResizeEvent *event) {
 }
 
 void StageWindow::arrange() {
-    const std::vector<StageLine> lines = arrangeStage(m_scene, m_look, size());
+    const std::vector<StageLine> lines = m_blank ? std::vector<StageLine>{} : arrangeStage(m_scene, m_look, size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const StageLine &line = lines[i];
         QLabel *text = label(i);

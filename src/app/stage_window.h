@@ -26,6 +26,10 @@ public:
     void setLook(const StageLook &look);
     void setScene(const StageScene &scene);
     [[nodiscard]] const StageScene &scene() const { return m_scene; }
+    // All black, with no text, as a presenter's "black screen" asks; the scene it is given meanwhile
+    // shows once it is no longer blank.
+    void setBlank(bool blank);
+    [[nodiscard]] bool isBlank() const { return m_blank; }
 
     // Covers `screen` whole. `takeFocus`: whether the stage becomes the active window; where it
     // leaves the operator's window in view, the keyboard stays there.
@@ -36,10 +40,12 @@ protected:
 
 private:
     void arrange();
+    void paintBackground();
     [[nodiscard]] QLabel *label(std::size_t index);
 
     StageLook m_look;
     StageScene m_scene;
+    bool m_blank = false;
     std::vector<QLabel *> m_labels;
 };
 

@@ -2,12 +2,14 @@
 
 #include "draw/number_box.h"
 
+#include <algorithm>
+
 namespace lotdraw {
 
 // After every message of the draw the focus is on the button the operator pressed, wherever a key
 // such as Page Down sent it from: a Space after the message must not press some other control.
 bool DrawControl::refuseWithoutKeepChoice(Pressed pressed) {
-    if (m_controls.isKeepChosen() || m_controls.isRemoveChosen()) {
+    if (m_event.keepChoice() != KeepChoice::None) {
         return false;
     }
     if (pressed == Pressed::Start) {
@@ -42,7 +44,7 @@ void DrawControl::refuseDrawCount() {
         m_controls.focusStop();
         m_controls.setStartVisible(false);
     }
-    m_messages.show(drawCountOutOfRangeMessage(m_state.poolCount));
+    m_messages.show(drawCountOutOfRangeMessage(static_cast<int>(m_event.pool().size())));
 }
 
 void DrawControl::start() {
@@ -65,7 +67,7 @@ bool DrawControl::selectionStemsFromThisStart() const {
 }
 
 void DrawControl::stop() {
-    if (m_state.drawNumber == INT16_MAX) {
+    if (m_event.drawNumber() == INT16_MAX) {
         m_controls.focusStop();
         m_messages.show(kSeriesFullMessage);
         return;
@@ -85,52 +87,36 @@ void DrawControl::stop() {
     m_controls.focusStart();
     m_controls.setStopVisible(false);
     m_controls.setTimerInterval(FormControls::kStoppedInterval);
-
     m_state.skipTick = 1;
-    m_state.resultSlot = checkedAdd(m_state.resultSlot, 1);
-    m_state.drawNumber = checkedAdd(m_state.drawNumber, 1);
-    if (m_state.resultSlot == FormControls::kLastResultList + 1) {
-        m_state.resultSlot = FormControls::kFirstResultList;
-    }
-    const int slot = m_state.resultSlot;
     m_selectionsAtStart = m_pass.selectionsMade();
 
-    m_controls.setHeading(slot, DrawStateProcedures::headingFor(m_state.drawNumber));
-    for (int i = FormControls::kFirstResultList; i <= FormControls::kLastResultList; ++i) {
-        m_controls.setResultHighlighted(i, false);
+    std::optional<QStringList> poolAfter;
+    if (m_event.keepChoice() == KeepChoice::Remove) {
+        poolAfter = poolWithoutDrawnNames();
     }
-    m_controls.setResultHighlighted(slot, true);
-
-    ListLines &results = m_controls.list(slot);
-    results.clear();
-    for (int k = 1; k <= m_state.drawSize; ++k) {
-        const auto position = static_cast<std::size_t>(m_state.picks.at(static_cast<std::size_t>(k)));
-        results.append(m_state.poolNames.at(position));
-    }
-
-    if (m_controls.isRemoveChosen()) {
-        removeDrawnNames();
-    }
+    m_event.recordDraw(drawnNames(), std::move(poolAfter));
 }
 
-void DrawControl::removeDrawnNames() {
-    const Int16 oldCount = m_state.poolCount;
+// The selection in the order drawn; the first is the name on the display.
+QStringList DrawControl::drawnNames() const {
+    QStringList names;
     for (int k = 1; k <= m_state.drawSize; ++k) {
-        m_state.poolNames.at(static_cast<std::size_t>(m_state.picks.at(static_cast<std::size_t>(k)))).clear();
+        names.append(m_pass.nameAt(m_state.picks.at(static_cast<std::size_t>(k))));
     }
-    // Close the gaps, keeping the pool order. Positions from the write position up to the old count
-    // keep what they held; they now lie outside the pool.
-    Int16 write = 1;
-    for (int k = 1; k <= oldCount; ++k) {
-        const auto from = static_cast<std::size_t>(k);
-        if (!m_state.poolNames.at(from).isEmpty()) {
-            m_state.poolNames.at(static_cast<std::size_t>(write)) = m_state.poolNames.at(from);
-            write = checkedAdd(write, 1);
+    return names;
+}
+
+// The pool without the selected positions, in its order.
+QStringList DrawControl::poolWithoutDrawnNames() const {
+    const auto first = m_state.picks.begin() + 1;
+    const auto last = first + m_state.drawSize;
+    QStringList rest;
+    for (int position = 1; position <= m_event.pool().size(); ++position) {
+        if (std::find(first, last, position) == last) {
+            rest.append(m_pass.nameAt(position));
         }
     }
-    m_state.poolCount = checkedSub(oldCount, m_state.drawSize);
-    m_procedures.refillPoolList();
-    m_controls.setPoolCountText(DrawStateProcedures::poolCountText(m_state.poolCount));
+    return rest;
 }
 
 void DrawControl::onRollTick() {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "draw/selection_pass.h"
+#include "event/event_model.h"
 #include "state/draw_state.h"
-#include "state/draw_state_procedures.h"
 #include "state/form_controls.h"
 #include "state/messages.h"
 
@@ -12,8 +12,8 @@
 namespace lotdraw {
 
 // The start/stop cycle of a draw: the start arms the rolling display, every tick runs a selection
-// pass and shows its first name, and the stop records the selection in the next of the four result
-// lists and, when the operator chose "否", takes the drawn names out of the pool.
+// pass and shows its first name, and the stop records the selection in the event's next result list
+// and, when the operator chose "否", takes the drawn names out of the pool.
 class DrawControl final {
 public:
     static inline const QString kNoKeepChoiceMessage = QStringLiteral("抽签设置中的保留情况尚未设置，请选择！");
@@ -26,13 +26,12 @@ public:
             .arg(poolCount);
     }
 
-    DrawControl(DrawState &state, FormControls &controls, Messages &messages, SelectionPass &pass,
-                DrawStateProcedures &procedures)
+    DrawControl(DrawState &state, EventModel &event, FormControls &controls, Messages &messages, SelectionPass &pass)
         : m_state(state)
+        , m_event(event)
         , m_controls(controls)
         , m_messages(messages)
-        , m_pass(pass)
-        , m_procedures(procedures) {}
+        , m_pass(pass) {}
 
     // "开始" and "结束": each first checks that a keep choice is made.
     void onStartClicked();
@@ -49,14 +48,15 @@ private:
     void refuseDrawCount();
     void start();
     void stop();
-    void removeDrawnNames();
+    [[nodiscard]] QStringList drawnNames() const;
+    [[nodiscard]] QStringList poolWithoutDrawnNames() const;
     [[nodiscard]] bool selectionStemsFromThisStart() const;
 
     DrawState &m_state;
+    EventModel &m_event;
     FormControls &m_controls;
     Messages &m_messages;
     SelectionPass &m_pass;
-    DrawStateProcedures &m_procedures;
     // The pass count at the latest start or stop: picks belong to the current draw only once a pass
     // has run since then.
     std::uint64_t m_selectionsAtStart = 0;

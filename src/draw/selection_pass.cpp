@@ -7,16 +7,16 @@
 namespace lotdraw {
 
 SelectionPass::Outcome SelectionPass::runSelectionPass() {
-    const Int16 poolCount = m_state.poolCount;
+    // With drawSize < poolCount <= capacity every index below stays inside the picks. A larger pool
+    // can only come from a broken invariant elsewhere; stop rather than write past the end.
+    if (m_event.pool().size() > DrawState::kCapacity) {
+        throw std::logic_error("pool count beyond the capacity of the pool");
+    }
+    const Int16 poolCount = toInt16(m_event.pool().size());
     const Int16 drawSize = m_state.drawSize;
     if (drawSize >= poolCount) {
         refuse();
         return Outcome::Refused;
-    }
-    // With drawSize < poolCount <= capacity every index below stays inside the arrays. A larger
-    // count can only come from a broken invariant elsewhere; stop rather than read past the end.
-    if (poolCount > DrawState::kCapacity) {
-        throw std::logic_error("pool count beyond the capacity of the pool");
     }
 
     // Which pool positions this pass has chosen so far. Looking a candidate up here answers the
@@ -33,9 +33,13 @@ SelectionPass::Outcome SelectionPass::runSelectionPass() {
         m_state.picks[static_cast<std::size_t>(i)] = position;
     }
 
-    m_state.shownName = m_state.poolNames.at(static_cast<std::size_t>(m_state.picks[1]));
+    m_state.shownName = nameAt(m_state.picks[1]);
     ++m_selections;
     return Outcome::Selected;
+}
+
+QString SelectionPass::nameAt(int position) const {
+    return m_event.pool().value(position - 1);
 }
 
 // One draw of a pool position, 1..poolCount, preceded by a reseed from the clock. The product and

@@ -39,6 +39,18 @@ void removeTemporary(const QString &temporary) {
     }
 }
 
+void removeLeftTemporaries(const QString &folder, const QDateTime &before) {
+    // mkdtemp() puts six characters after the prefix; a symbolic link is never followed.
+    const QString pattern = QString(kSaveFolderPrefix) + QStringLiteral("??????");
+    const QFileInfoList left =
+        QDir(folder).entryInfoList({pattern}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QFileInfo &each : left) {
+        if (each.lastModified() < before) {
+            QDir(each.absoluteFilePath()).removeRecursively();
+        }
+    }
+}
+
 bool syncToDisk(const QString &path) {
     // A folder opens read-only as a file does.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <functional>
 
@@ -18,6 +19,11 @@ namespace lotdraw {
 // Removes a temporary file made by temporarySibling() together with its private folder and
 // whatever else was left in there.
 void removeTemporary(const QString &temporary);
+
+// Removes the private folders that temporarySibling() made in `folder` and a writer killed before
+// it finished left behind: those last changed before `before`, so that a save under way in another
+// process keeps its own. Nothing else in the folder is touched.
+void removeLeftTemporaries(const QString &folder, const QDateTime &before);
 
 // Flushes the file or folder at `path` to the disk (fsync); false, with errno set, when it fails.
 [[nodiscard]] bool syncToDisk(const QString &path);

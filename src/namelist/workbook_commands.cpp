@@ -4,8 +4,6 @@
 #include "namelist/spreadsheet_task.h"
 #include "state/draw_state_procedures.h"
 
-#include <algorithm>
-
 namespace lotdraw {
 
 bool WorkbookCommands::refuseWhileRunning() {
@@ -21,26 +19,15 @@ void WorkbookCommands::importPool() {
         return;
     }
     runSpreadsheetTask(m_deps.controls, m_deps.messages, [this](const CancellationToken &cancel) {
-        DrawStateProcedures procedures(m_deps.state, m_deps.controls);
-        procedures.resetForNewSeries();
+        DrawStateProcedures(m_deps.state, m_deps.event, m_deps.controls).resetForNewSeries();
 
         const std::unique_ptr<SpreadsheetInstance> instance = m_deps.spreadsheet.create(cancel);
         instance->openWorkbook(m_deps.workbookPath);
 
-        // The whole column first: a failure half-way must not leave poolNames partly overwritten
-        // while the pool list and its count still show the old pool, or a draw would pick names
-        // nobody can see.
-        const QStringList names =
-            instance->readColumn(NameListLayout::kPoolColumn, NameListLayout::kFirstRow, NameListLayout::kPoolRows);
-        const int count = static_cast<int>(std::min<qsizetype>(names.size(), NameListLayout::kPoolRows));
-
-        // Slots after the last name keep what they held; they lie outside the pool.
-        for (int i = 0; i < count; ++i) {
-            m_deps.state.poolNames[static_cast<std::size_t>(i) + 1] = names.at(i);
-        }
-        m_deps.state.poolCount = toInt16(count);
-        procedures.refillPoolList();
-        m_deps.controls.setPoolCountText(DrawStateProcedures::poolCountText(count));
+        // The whole column first: a failure half-way must not leave the event's pool partly the
+        // workbook's.
+        m_deps.event.setPool(
+            instance->readColumn(NameListLayout::kPoolColumn, NameListLayout::kFirstRow, NameListLayout::kPoolRows));
 
         // The operator has the result: ending the instance does not hold the window.
         instance->close();

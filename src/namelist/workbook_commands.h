@@ -1,5 +1,6 @@
 #pragma once
 
+#include "event/event_model.h"
 #include "spreadsheet/spreadsheet.h"
 #include "state/draw_state.h"
 #include "state/form_controls.h"
@@ -23,15 +24,15 @@ public:
         Messages &messages;
         SpreadsheetApplication &spreadsheet;
         QString workbookPath;
+        EventModel &event; // where the import puts the pool
     };
 
     explicit WorkbookCommands(Dependencies dependencies)
         : m_deps(std::move(dependencies)) {}
 
-    // "确定": resets the draw for a new series, reads column A from row 3 down to the first
-    // empty cell into the pool, refills the pool list and shows the count. The pool changes only
-    // once every row has been read; a failure before that leaves the old pool, its list and its
-    // count in agreement.
+    // "确定": resets the draw for a new series, then reads column A from row 3 down to the first
+    // empty cell into the event's pool. The pool changes only once every row has been read; a
+    // failure before that leaves the old pool.
     void importPool();
 
     // "打开EXCEL": opens the workbook in a visible window that belongs to the user from then on.

@@ -5,27 +5,22 @@
 namespace lotdraw {
 
 void EnlargedView::open(int source) {
-    if (source < FormControls::kPoolList || source > FormControls::kLastResultList) {
+    if (source < 0 || source > EventSnapshot::kResultLists) {
         throw std::out_of_range("no list to enlarge at this index");
     }
-    m_controls.setEnlargedListVisible(true);
-    m_controls.setEnlargedCloseVisible(true);
-
-    ListLines &enlarged = m_controls.enlargedList();
-    enlarged.clear();
-    const ListLines &lines = m_controls.list(source);
-    for (int i = 0; i < kMaxLines; ++i) {
-        const QString text = lines.line(i);
-        if (text.isEmpty()) {
+    const QStringList &names = source == 0 ? m_event.pool() : m_event.results(source);
+    QStringList lines;
+    for (const QString &name : names) {
+        if (name.isEmpty() || lines.size() == kMaxLines) {
             break;
         }
-        enlarged.setLine(i, text);
+        lines.append(name);
     }
+    m_controls.showEnlargedList(lines);
 }
 
 void EnlargedView::close() {
-    m_controls.setEnlargedListVisible(false);
-    m_controls.setEnlargedCloseVisible(false);
+    m_controls.closeEnlargedList();
 }
 
 } // namespace lotdraw

@@ -9,18 +9,17 @@
 namespace lotdraw {
 
 void ResultExport::exportList(int resultList) {
-    if (resultList < FormControls::kFirstResultList || resultList > FormControls::kLastResultList) {
+    if (resultList < 1 || resultList > EventSnapshot::kResultLists) {
         throw std::out_of_range("no result list to export at this index");
     }
     using Layout = NameListLayout;
     const int column = Layout::resultColumn(resultList);
-    const int source = resultList;
 
     // The lines to write, taken before the spreadsheet work starts.
     QStringList lines;
-    const ListLines &list = m_deps.controls.list(source);
+    const QStringList &list = m_deps.event.results(resultList);
     for (int i = 0; i < Layout::kResultRows; ++i) {
-        QString text = list.line(i);
+        QString text = list.value(i);
         if (text.isEmpty()) {
             break;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "event/event_model.h"
 #include "spreadsheet/spreadsheet.h"
 #include "state/form_controls.h"
 #include "state/messages.h"
@@ -17,6 +18,7 @@ public:
         Messages &messages;
         SpreadsheetApplication &spreadsheet;
         QString workbookPath;
+        const EventModel &event; // where the export takes its lines
     };
 
     explicit ResultExport(Dependencies dependencies)

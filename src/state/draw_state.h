@@ -7,19 +7,17 @@
 
 namespace lotdraw {
 
-// The values that the window's handlers share between events. Arrays are used from position 1;
-// position 0 exists and stays empty (an empty name, pick 0).
+// What the drawing engine carries from one event to the next: the selection of the latest pass, the
+// name it shows, the draw's size and the flag that swallows a tick. What the draws have produced,
+// the pool and the result lists, is the event's (event/EventModel). The picks are used from
+// position 1; position 0 exists and stays 0.
 struct DrawState final {
-    static constexpr int kCapacity = 100; // highest usable position of poolNames and picks
+    static constexpr int kCapacity = 100; // the most names a pool can hold, and the highest pick
 
-    std::array<QString, kCapacity + 1> poolNames{}; // the pool: names at 1..poolCount
-    std::array<Int16, kCapacity + 1> picks{};       // pool positions of the latest selection, 1..drawSize
-    QString shownName;                              // the name on the rolling display
-    Int16 poolCount = 0;                            // how many names the pool holds
-    Int16 drawSize = 0;                             // names per draw, read at the latest start
-    Int16 resultSlot = 0;                           // result list of the latest stop, 1..4; 0 before any
-    Int16 skipTick = 0;                             // 1: the next timer tick only clears this flag
-    Int16 drawNumber = 0;                           // stops since the window opened or the latest reset
+    std::array<Int16, kCapacity + 1> picks{}; // pool positions of the latest selection, 1..drawSize
+    QString shownName;                        // the name on the rolling display
+    Int16 drawSize = 0;                       // names per draw, read at the latest start
+    Int16 skipTick = 0;                       // 1: the next timer tick only clears this flag
 };
 
 } // namespace lotdraw

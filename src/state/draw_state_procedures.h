@@ -1,32 +1,27 @@
 #pragma once
 
+#include "event/event_model.h"
 #include "state/draw_state.h"
 #include "state/form_controls.h"
 
 namespace lotdraw {
 
-// The two procedures that work on the whole draw state: the reset for a new series of draws and
-// the refill of the pool list from the pool.
+// The reset for a new series of draws, which the import runs before it reads the workbook.
 class DrawStateProcedures final {
 public:
-    DrawStateProcedures(DrawState &state, FormControls &controls)
+    DrawStateProcedures(DrawState &state, EventModel &event, FormControls &controls)
         : m_state(state)
+        , m_event(event)
         , m_controls(controls) {}
 
-    // Puts the counters, the skip flag and the draw controls back for a new series of draws.
-    // Leaves the pool, its list and its count label alone.
+    // Puts the draw controls, the skip flag and the event's series back for a new series of draws:
+    // the number box and the rolling display blank, "开始" in view with the focus, the roll stopped,
+    // the result lists empty and no keep choice. Leaves the pool alone.
     void resetForNewSeries();
-
-    // Rebuilds the pool list from poolNames(1..poolCount).
-    void refillPoolList();
-
-    // "第<n>次抽中", the heading of a result list.
-    [[nodiscard]] static QString headingFor(int drawNumber);
-    // "<n>可抽值", the pool count label.
-    [[nodiscard]] static QString poolCountText(int poolCount);
 
 private:
     DrawState &m_state;
+    EventModel &m_event;
     FormControls &m_controls;
 };
 

@@ -7,6 +7,7 @@
 #include "support/window_probe.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -17,11 +18,18 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -30,7 +38,8 @@
 using namespace lotdraw;
 using lotdraw::testing::FakeSpreadsheetApplication;
 using lotdraw::testing::kNoKeepChoiceText;
-using lotdraw::testing::kOfficeRunningText;
+using lotdraw::testing::kNothingDrawnText;
+using lotdraw::testing::kNotPrintedText;
 using lotdraw::testing::linesOf;
 using lotdraw::testing::RecordingMessages;
 using Operation = FakeSpreadsheetApplication::Operation;
@@ -89,8 +98,6 @@ class MainWindowCommandsTest : public QObject {
 private slots:
     void init();
     void cleanup();
-    void importButtonFillsThePool();
-    void editButtonOpensTheWorkbook();
     void viewButtonsOpenAndCloseTheEnlargedList_data();
     void viewButtonsOpenAndCloseTheEnlargedList();
     void exportButtonsWriteTheirColumn_data();
@@ -102,6 +109,8 @@ private slots:
     void remoteKeysStartAndStopTheDraw();
     void stageKeysOpenAndCloseTheStage_data();
     void stageKeysOpenAndCloseTheStage();
+    void printedRecordHoldsEveryDraw_data();
+    void printedRecordHoldsEveryDraw();
     void stageFollowsTheDraw();
     void messageTakesTheKeysOverTheOperatorWindow();
     void stageComesBackWhenItsScreenGoesAway();
@@ -111,13 +120,23 @@ private:
     T *child(const char *name) {
         return lotdraw::testing::control<T>(*m_window, QString::fromLatin1(name));
     }
-    // The pool imported, "是" chosen and two names a draw.
-    void readyToDraw() {
+    // The pool (list 0) or a result list (1..4) holds these names.
+    void fill(int list, const QStringList &names) {
+        if (list == 0) {
+            m_window->event().setPool(names);
+        } else {
+            lotdraw::testing::fillResults(m_window->event(), list, names);
+        }
+    }
+    // The pool imported, "是" (or "否") chosen and two names a draw.
+    void readyToDraw(const char *choice = "keepOption") {
         QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
-        QTest::mouseClick(child<QRadioButton>("keepOption"), Qt::LeftButton);
+        QTest::mouseClick(child<QRadioButton>(choice), Qt::LeftButton);
         child<QLineEdit>("drawCountBox")->setText(QStringLiteral("2"));
     }
+    void blankTheStageDuringARoll(QKeyCombination key);
 
+    QDateTime m_now; // the window's clock
     RecordingMessages m_messages;
     lotdraw::MessageBoxMessages m_boxes;
     FakeSpreadsheetApplication m_spreadsheet;
@@ -129,32 +148,15 @@ void MainWindowCommandsTest::init() {
     m_spreadsheet = {};
     m_spreadsheet.setWorkbookPath(kPath);
     m_spreadsheet.setSavedColumn(1, 3, {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
-    m_window = std::make_unique<MainWindow>(MainWindow::Dependencies{m_messages, m_spreadsheet, kPath});
+    m_now = QDateTime(QDate(2026, 3, 5), QTime(14, 0));
+    MainWindow::Dependencies dependencies{.messages = m_messages, .spreadsheet = m_spreadsheet, .workbookPath = kPath};
+    dependencies.clock = [this] { return m_now; };
+    m_window = std::make_unique<MainWindow>(dependencies);
     m_window->show();
 }
 
 void MainWindowCommandsTest::cleanup() {
     m_window.reset();
-}
-
-void MainWindowCommandsTest::importButtonFillsThePool() {
-    QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
-
-    QCOMPARE(linesOf(child<QListWidget>("poolList")), (QStringList{"甲", "乙", "丙"}));
-    QCOMPARE(child<QLabel>("poolCountLabel")->text(), QStringLiteral("3可抽值"));
-    QCOMPARE(m_window->drawState().poolCount, 3);
-    QCOMPARE(m_messages.shown(), QStringList{});
-    // The busy cursor is gone once the handler has ended.
-    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-}
-
-void MainWindowCommandsTest::editButtonOpensTheWorkbook() {
-    QTest::mouseClick(child<QPushButton>("editButton"), Qt::LeftButton);
-    QVERIFY(m_spreadsheet.log().contains(QStringLiteral("show")));
-
-    QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
-    QCOMPARE(m_messages.shown(), QStringList{kOfficeRunningText});
-    QCOMPARE(child<QListWidget>("poolList")->count(), 0);
 }
 
 void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList_data() {
@@ -168,8 +170,7 @@ void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList_data() {
 void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList() {
     QFETCH(int, index);
     const QStringList lines{QStringLiteral("名%1").arg(index), QStringLiteral("又一名")};
-    m_window->list(index).append(lines.at(0));
-    m_window->list(index).append(lines.at(1));
+    fill(index, lines);
     auto *enlarged = child<QListWidget>("enlargedList");
     auto *close = child<QPushButton>("closeViewButton");
     const QString button = lotdraw::testing::viewButtonName(index);
@@ -179,7 +180,7 @@ void MainWindowCommandsTest::viewButtonsOpenAndCloseTheEnlargedList() {
     QVERIFY(close->isVisible());
     QCOMPARE(linesOf(enlarged), lines);
     // A snapshot: a line added to the source later shows only at the next opening.
-    m_window->list(index).append(QStringLiteral("后来"));
+    fill(index, lines + QStringList{QStringLiteral("后来")});
     QCOMPARE(linesOf(enlarged), lines);
 
     QTest::mouseClick(close, Qt::LeftButton);
@@ -196,7 +197,7 @@ void MainWindowCommandsTest::exportButtonsWriteTheirColumn_data() {
 
 void MainWindowCommandsTest::exportButtonsWriteTheirColumn() {
     QFETCH(int, index);
-    m_window->list(index).append(QStringLiteral("中签"));
+    fill(index, {QStringLiteral("中签")});
     auto *notice = child<QPushButton>("exportNotice");
 
     QTest::mouseClick(child<QPushButton>(qPrintable(QStringLiteral("exportButton%1").arg(index))), Qt::LeftButton);
@@ -240,13 +241,8 @@ void MainWindowCommandsTest::slowOfficeWorkShowsProgress() {
     const bool cancel = answer != QStringLiteral("wait");
     // An earlier pool and result, to see what the command leaves of them.
     const QStringList oldPool{QStringLiteral("旧甲"), QStringLiteral("旧乙")};
-    for (int i = 0; i < oldPool.size(); ++i) {
-        m_window->drawState().poolNames[static_cast<std::size_t>(i) + 1] = oldPool.at(i);
-    }
-    m_window->drawState().poolCount = static_cast<qint16>(oldPool.size());
-    m_window->refillPoolList();
-    m_window->setPoolCountText(QStringLiteral("2可抽值"));
-    m_window->list(1).append(QStringLiteral("中签"));
+    m_window->event().setPool(oldPool);
+    fill(1, {QStringLiteral("中签")});
     const FakeSpreadsheetApplication::Cells savedBefore = m_spreadsheet.savedCells();
     m_spreadsheet.holdAt(static_cast<Operation>(operation));
 
@@ -320,7 +316,6 @@ void MainWindowCommandsTest::slowOfficeWorkShowsProgress() {
         QCOMPARE(linesOf(child<QListWidget>("poolList")), cancel ? oldPool : newPool);
         QCOMPARE(child<QLabel>("poolCountLabel")->text(),
                  cancel ? QStringLiteral("2可抽值") : QStringLiteral("3可抽值"));
-        QCOMPARE(static_cast<int>(m_window->drawState().poolCount), cancel ? oldPool.size() : newPool.size());
     } else if (button == QStringLiteral("exportButton1")) {
         if (cancel) {
             QCOMPARE(m_spreadsheet.savedCells(), savedBefore);
@@ -420,14 +415,21 @@ void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage_data() {
     QTest::addColumn<QKeyCombination>("closeKey");
     QTest::addColumn<bool>("closeOnStage");
     QTest::addColumn<bool>("enlargedViewOpen");
+    QTest::addColumn<QKeyCombination>("blankKey"); // pressed during a roll, Qt::Key_unknown for none
     const QKeyCombination f5(Qt::Key_F5);
     const QKeyCombination shiftF5(Qt::ShiftModifier, Qt::Key_F5);
     const QKeyCombination esc(Qt::Key_Escape);
-    QTest::newRow("F5, then F5 on the form") << f5 << f5 << false << false;
-    QTest::newRow("Shift+F5, then Shift+F5 on the stage") << shiftF5 << shiftF5 << true << false;
-    QTest::newRow("F5, then Esc on the stage") << f5 << esc << true << false;
+    const QKeyCombination none;
+    QTest::newRow("F5, then F5 on the form") << f5 << f5 << false << false << none;
+    QTest::newRow("Shift+F5, then Shift+F5 on the stage") << shiftF5 << shiftF5 << true << false << none;
+    QTest::newRow("F5, then Esc on the stage") << f5 << esc << true << false << none;
     // Esc closes the enlarged view first, then the stage.
-    QTest::newRow("Esc with the enlarged view open") << f5 << esc << false << true;
+    QTest::newRow("Esc with the enlarged view open") << f5 << esc << false << true << none;
+    // A presenter remote's "black screen"; the stage closes black.
+    QTest::newRow("B blanks the stage, then Esc on the stage")
+        << f5 << esc << true << false << QKeyCombination(Qt::Key_B);
+    QTest::newRow("the full stop blanks the stage, then F5 on the form")
+        << f5 << f5 << false << false << QKeyCombination(Qt::Key_Period);
 }
 
 void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage() {
@@ -435,6 +437,7 @@ void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage() {
     QFETCH(QKeyCombination, closeKey);
     QFETCH(bool, closeOnStage);
     QFETCH(bool, enlargedViewOpen);
+    QFETCH(QKeyCombination, blankKey);
     const auto press = [](QWidget *widget, QKeyCombination key) {
         QTest::keyClick(widget, key.key(), key.keyboardModifiers());
     };
@@ -466,12 +469,149 @@ void MainWindowCommandsTest::stageKeysOpenAndCloseTheStage() {
         QVERIFY(!enlarged->isVisible());
         QVERIFY(stage->isVisible());
     }
+    if (blankKey.key() != Qt::Key_unknown) {
+        blankTheStageDuringARoll(blankKey);
+    }
     press(closeOnStage ? stage : focused, closeKey);
     QVERIFY(!stage->isVisible());
     QTRY_COMPARE(QApplication::activeWindow(), m_window.get());
     QCOMPARE(m_window->geometry(), form);
     QVERIFY(!m_window->isFullScreen());
     QCOMPARE(m_window->operatorWindow(), static_cast<QWidget *>(m_window.get()));
+    if (blankKey.key() != Qt::Key_unknown) {
+        // A stage that opens again is not black.
+        press(focused, openKey);
+        QTRY_COMPARE(onStage(stage, "stageHeading"), QStringList{QStringLiteral("第1次抽中")});
+        press(focused, Qt::Key_Escape);
+    }
+}
+
+// With the stage open: the remote's "black screen" turns it black while the draw rolls on under it,
+// a stop files the draw as usual, and the key again shows the stage as it stands now. In the number
+// box the key is typing. Leaves the stage black.
+void MainWindowCommandsTest::blankTheStageDuringARoll(QKeyCombination key) {
+    auto *stage = child<QWidget>("stageWindow");
+    auto *rolling = child<QLabel>("rollingDisplay");
+    auto *box = child<QLineEdit>("drawCountBox");
+    const auto black = [stage] {
+        QImage shot = stage->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage taken = shot;
+        shot.fill(Qt::black);
+        return shot == taken;
+    };
+    readyToDraw();
+    QWidget *keys = QGuiApplication::screens().size() == 1 ? stage : child<QWidget>("poolList");
+    QTest::keyClick(keys, Qt::Key_PageDown);
+    QTRY_VERIFY(!rolling->text().isEmpty());
+    QVERIFY(!black());
+    QTest::keyClick(keys, key.key());
+    QVERIFY(black());
+    const QString shown = rolling->text();
+    QTRY_VERIFY(rolling->text() != shown);
+    QTest::keyClick(keys, Qt::Key_PageDown);
+    QCOMPARE(linesOf(*m_window, 1).size(), 2);
+    QCoreApplication::processEvents();
+    QVERIFY(black());
+    QTest::keyClick(keys, key.key());
+    QTRY_COMPARE(onStage(stage, "stageHeading"), QStringList{QStringLiteral("第1次抽中")});
+    QCOMPARE(onStage(stage, "stageName"), linesOf(*m_window, 1));
+    const QString typed = box->text() + (key.key() == Qt::Key_B ? u'b' : u'.');
+    QTest::keyClick(box, key.key());
+    QCOMPARE(box->text(), typed);
+    QTest::keyClick(keys, key.key());
+    QVERIFY(black());
+}
+
+void MainWindowCommandsTest::printedRecordHoldsEveryDraw_data() {
+    QTest::addColumn<int>("draws");
+    QTest::addColumn<bool>("importAgain"); // after the draws
+    QTest::addColumn<QString>("pdfFile");  // in a temporary folder
+    QTest::addColumn<bool>("fromMenu");    // a right click on a result list, or else Ctrl+P
+    QTest::newRow("five draws, the fifth into the first list") << 5 << false << "record.pdf" << true;
+    QTest::newRow("nothing drawn since the import") << 0 << false << "record.pdf" << true;
+    QTest::newRow("a new import after five draws") << 5 << true << "record.pdf" << false;
+    QTest::newRow("a PDF file that cannot be written") << 1 << false << "no such folder/record.pdf" << false;
+}
+
+// Ctrl+P, or the menu of a right click on the results frame (or a list in it), opens the print
+// preview of the record. Printed from it into a PDF file, the record holds every draw since the
+// import in turn, with the time of its stop and the names the list showed then, in their order, also
+// those of the draw that a later one took off the screen. With nothing drawn since the import, a
+// message says so and nothing opens; a message tells of a record that could not be printed.
+void MainWindowCommandsTest::printedRecordHoldsEveryDraw() {
+    QFETCH(int, draws);
+    QFETCH(bool, importAgain);
+    QFETCH(QString, pdfFile);
+    QFETCH(bool, fromMenu);
+    m_spreadsheet.setSavedColumn(
+        1, 3, {"王芳", "李娜", "刘洋", "陈静", "杨磊", "赵敏", "黄强", "周杰", "吴霞", "徐涛", "孙丽", "高翔"});
+    readyToDraw("removeOption");
+    QStringList expected{QStringLiteral("日期：2026年3月5日"), QStringLiteral("名单文件：导入名单.xls"),
+                         QStringLiteral("导入时名单人数：12人")};
+    for (int draw = 1; draw <= draws; ++draw) {
+        QTest::keyClick(m_window.get(), Qt::Key_PageDown);
+        QTRY_VERIFY(!child<QLabel>("rollingDisplay")->text().isEmpty());
+        m_now = m_now.addSecs(60 + draw * 7);
+        QTest::keyClick(m_window.get(), Qt::Key_PageDown);
+        const int list = (draw - 1) % 4 + 1;
+        expected << QStringLiteral("第%1次抽中").arg(draw)
+                 << QStringLiteral("时间") + m_now.toString(QStringLiteral("HH:mm:ss"))
+                 << QStringLiteral("第%1个结果列表").arg(list) << QStringLiteral("不保留");
+        const QStringList shown = linesOf(*m_window, list);
+        for (int i = 0; i < shown.size(); ++i) {
+            expected.append(QStringLiteral("%1.").arg(i + 1) + shown.at(i));
+        }
+    }
+    if (importAgain) {
+        QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);
+    }
+
+    if (fromMenu) {
+        QTimer::singleShot(0, this, [] {
+            if (QWidget *menu = QApplication::activePopupWidget()) {
+                menu->actions().constFirst()->trigger();
+                menu->close();
+            }
+        });
+        QWidget *list = child<QListWidget>("resultList1")->viewport();
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5), list->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(list, &rightClick);
+    } else {
+        QTest::keyClick(m_window.get(), Qt::Key_P, Qt::ControlModifier);
+    }
+    auto *preview = m_window->findChild<QPrintPreviewDialog *>(QStringLiteral("recordPreview"));
+    if (draws == 0 || importAgain) {
+        QCOMPARE(m_messages.shown(), QStringList{kNothingDrawnText});
+        QCOMPARE(preview, nullptr);
+        return;
+    }
+    QVERIFY(preview != nullptr && preview->isVisible());
+    QCOMPARE(preview->windowTitle(), QStringLiteral("打印抽签记录"));
+    QCOMPARE(QApplication::activeModalWidget(), preview);
+    const QTemporaryDir folder;
+    QPrinter *printer = preview->printer();
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(folder.filePath(pdfFile));
+    preview->findChild<QPrintPreviewWidget *>()->print(); // what "打印" does once a printer is chosen
+    preview->close();
+    if (pdfFile.contains(u'/')) {
+        QTRY_COMPARE(m_messages.shown(), QStringList{kNotPrintedText});
+        return;
+    }
+    QCoreApplication::processEvents();
+    QVERIFY(m_messages.shown().isEmpty());
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        QSKIP("pdftotext is not installed (Debian package poppler-utils)");
+    }
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), printer->outputFileName(), "-"});
+    QVERIFY(pdftotext.waitForFinished(60'000) && pdftotext.exitCode() == 0);
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).remove(QRegularExpression("\\s"));
+    qsizetype from = 0;
+    for (const QString &part : expected) {
+        from = text.indexOf(part, from);
+        QVERIFY2(from >= 0, qPrintable(part));
+    }
 }
 
 void MainWindowCommandsTest::stageFollowsTheDraw() {
@@ -541,7 +681,7 @@ void MainWindowCommandsTest::messageTakesTheKeysOverTheOperatorWindow() {
     QWidget *const operatorWindow = QGuiApplication::screens().size() == 1 ? stage : m_window.get();
 
     // Without a keep choice the remote's start is refused with a message, which the operator answers.
-    m_window->setKeepChosen(false);
+    m_window->event().setKeepChoice(KeepChoice::None);
     bool boxHadTheKeys = false;
     const QWindow *boxOver = nullptr;
     QRect boxPlace;

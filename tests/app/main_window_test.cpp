@@ -21,8 +21,11 @@
 #include <algorithm>
 #include <cmath>
 
+using lotdraw::FormEventView;
 using lotdraw::MainWindow;
+using lotdraw::testing::backgroundOf;
 using lotdraw::testing::headingName;
+using lotdraw::testing::linesOf;
 using lotdraw::testing::listName;
 using lotdraw::testing::numbered;
 using lotdraw::testing::viewButtonName;
@@ -43,6 +46,7 @@ private slots:
     void fontsRenderInAChineseFace_data();
     void fontsRenderInAChineseFace();
     void stateAtOpening();
+    void formShowsTheEvent();
     void startLiesInFrontOfStop();
     void enlargedViewCoversTheFrames();
     void exportNoticeLiesInFrontOfTheResults();
@@ -58,7 +62,10 @@ private:
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
-    QWidget *control(const QString &name) const { return lotdraw::testing::control(*m_window, name); }
+    template<typename Widget = QWidget>
+    Widget *control(const QString &name) const {
+        return lotdraw::testing::control<Widget>(*m_window, name);
+    }
     // The control that the operator would hit at a point of the window.
     QString controlAt(QPoint windowPoint) const {
         for (QWidget *hit = m_window->childAt(windowPoint); hit != nullptr; hit = hit->parentWidget()) {
@@ -242,30 +249,71 @@ void MainWindowTest::stateAtOpening() {
     QVERIFY(m_messages.shown().isEmpty());
 }
 
+// The pool with its count, the result lists under their headings with the latest in the highlight
+// colour, and the keep choice all follow the event; the operator's choice goes into it.
+void MainWindowTest::formShowsTheEvent() {
+    lotdraw::EventModel &event = m_window->event();
+    const auto lines = [this](int list) { return linesOf(*m_window, list); };
+    const auto heading = [this](int list) { return control<QLabel>(headingName(list))->text(); };
+    const auto option = [this](const char *name) { return control<QRadioButton>(QString::fromLatin1(name)); };
+    const auto colour = [this](int list) { return backgroundOf(control<QListWidget>(listName(list))); };
+    const QColor plain = colour(1);
+    QVERIFY(plain != FormEventView::kHighlightColour);
+    event.restore({.pool = {"甲", "乙", "丙"},
+                   .results = {QStringList{"五"}, QStringList{"六", "七"}, QStringList{"三"}, QStringList{"四"}},
+                   .drawNumber = 6,
+                   .choice = lotdraw::KeepChoice::Remove});
+
+    QCOMPARE(lines(0), (QStringList{"甲", "乙", "丙"}));
+    QCOMPARE(control<QLabel>(QStringLiteral("poolCountLabel"))->text(), QStringLiteral("3可抽值"));
+    QCOMPARE(lines(2), (QStringList{"六", "七"}));
+    QCOMPARE((QStringList{heading(1), heading(2), heading(3), heading(4)}),
+             (QStringList{"第5次抽中", "第6次抽中", "第3次抽中", "第4次抽中"}));
+    for (int list = 1; list <= 4; ++list) {
+        QCOMPARE(colour(list), list == 2 ? FormEventView::kHighlightColour : plain);
+    }
+    QVERIFY(option("removeOption")->isChecked() && !option("keepOption")->isChecked());
+    option("keepOption")->click();
+    QCOMPARE(event.keepChoice(), lotdraw::KeepChoice::Keep);
+    QVERIFY(!option("removeOption")->isChecked());
+
+    // A new series: no choice, empty lists under their first headings; the pool and its count stay.
+    event.startSeries();
+    QVERIFY(!option("keepOption")->isChecked() && !option("removeOption")->isChecked());
+    QCOMPARE(lines(2), QStringList{});
+    QCOMPARE(heading(2), QStringLiteral("第2次抽中"));
+    QCOMPARE(colour(2), plain);
+    QCOMPARE(lines(0), (QStringList{"甲", "乙", "丙"}));
+    QCOMPARE(control<QLabel>(QStringLiteral("poolCountLabel"))->text(), QStringLiteral("3可抽值"));
+    // The pair still works as a pair afterwards.
+    option("keepOption")->click();
+    option("removeOption")->click();
+    QVERIFY(!option("keepOption")->isChecked());
+    QCOMPARE(event.keepChoice(), lotdraw::KeepChoice::Remove);
+}
+
 void MainWindowTest::startLiesInFrontOfStop() {
     // Both are shown at opening, at the same place; only "开始" can be hit.
     QVERIFY(control(QStringLiteral("stopButton"))->isVisible());
     QCOMPARE(controlAt(centreInWindow(QStringLiteral("stopButton"))), QStringLiteral("startButton"));
-    m_window->setStartVisible(false);
+    m_window->controls().setStartVisible(false);
     QCOMPARE(controlAt(centreInWindow(QStringLiteral("stopButton"))), QStringLiteral("stopButton"));
 }
 
 void MainWindowTest::enlargedViewCoversTheFrames() {
-    m_window->setEnlargedListVisible(true);
-    m_window->setEnlargedCloseVisible(true);
+    m_window->controls().showEnlargedList({});
     for (const char *name :
          {"importButton", "startButton", "rollingDisplay", "poolList", "exportButton1", "drawCountBox"}) {
         QCOMPARE(controlAt(centreInWindow(QString::fromLatin1(name))), QStringLiteral("enlargedList"));
     }
     QCOMPARE(controlAt(centreInWindow(QStringLiteral("closeViewButton"))), QStringLiteral("closeViewButton"));
 
-    m_window->setEnlargedListVisible(false);
-    m_window->setEnlargedCloseVisible(false);
+    m_window->controls().closeEnlargedList();
     QCOMPARE(controlAt(centreInWindow(QStringLiteral("importButton"))), QStringLiteral("importButton"));
 }
 
 void MainWindowTest::exportNoticeLiesInFrontOfTheResults() {
-    m_window->setExportNoticeVisible(true);
+    m_window->controls().setExportNoticeVisible(true);
     QWidget *notice = control(QStringLiteral("exportNotice"));
     // The heading of the second result list lies under the notice.
     QCOMPARE(controlAt(centreInWindow(QStringLiteral("resultHeading2"))), QStringLiteral("exportNotice"));
@@ -327,8 +375,7 @@ void MainWindowTest::enterPressesTheFocusedButton() {
     QFETCH(int, key);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     activate();
-    lotdraw::testing::fillPool(m_window->drawState(), numbered(QStringLiteral("名"), 3));
-    m_window->refillPoolList();
+    m_window->event().setPool(numbered(QStringLiteral("名"), 3));
     QWidget *box = control(QStringLiteral("drawCountBox"));
     QWidget *start = control(QStringLiteral("startButton"));
     QWidget *stop = control(QStringLiteral("stopButton"));
@@ -357,8 +404,8 @@ void MainWindowTest::enterPressesTheFocusedButton() {
 // only, and Esc closes the view before it leaves full screen.
 void MainWindowTest::enlargedViewOpensAtItsStartAndHoldsTheKeys() {
     activate();
-    lotdraw::testing::append(m_window->list(0), numbered(QStringLiteral("池"), 60));
-    lotdraw::testing::append(m_window->list(1), numbered(QStringLiteral("中"), 20));
+    m_window->event().setPool(numbered(QStringLiteral("池"), 60));
+    lotdraw::testing::fillResults(m_window->event(), 1, numbered(QStringLiteral("中"), 20));
     auto *enlarged = qobject_cast<QListWidget *>(control(QStringLiteral("enlargedList")));
     QWidget *close = control(QStringLiteral("closeViewButton"));
     QScrollBar *sideways = enlarged->horizontalScrollBar();
@@ -420,7 +467,7 @@ void MainWindowTest::exportNoticeClosesOnItsKeys() {
     exportButton->setFocus();
 
     // The notice takes the focus as it shows, so the next key closes it instead of exporting again.
-    m_window->setExportNoticeVisible(true);
+    m_window->controls().setExportNoticeVisible(true);
     QCOMPARE(QApplication::focusWidget(), notice);
     QCOMPARE(edgeColour(), focusColour);
     exportButton->setFocus();

@@ -23,9 +23,15 @@ StageLook formLook() {
     return {rolling, Qt::red, heading, Qt::black, name, Qt::black, Qt::white};
 }
 
+// The text's widest line, and its lines' heights with the face's gap between them.
 QSizeF extentOf(const StageLine &line, int pixelSize) {
     const QFontMetricsF metrics(stageFont(formLook(), line.role, pixelSize));
-    return {std::max(metrics.horizontalAdvance(line.text), metrics.boundingRect(line.text).width()), metrics.height()};
+    const QStringList parts = line.text.split(u'\n');
+    qreal widest = 0;
+    for (const QString &part : parts) {
+        widest = std::max({widest, metrics.horizontalAdvance(part), metrics.boundingRect(part).width()});
+    }
+    return {widest, metrics.height() * parts.size() + std::max(0.0, metrics.leading()) * (parts.size() - 1)};
 }
 
 bool holds(const StageLine &line, int pixelSize) {
@@ -90,21 +96,37 @@ void StageLayoutTest::resultShowsEveryName_data() {
     QTest::addColumn<QSize>("screen");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<int>("leastPixels");
+    QTest::addColumn<QStringList>("onTwoLines"); // as shown: the names too long for one line at their size
 
-    QTest::newRow("one name") << QSize(1280, 800) << QStringList{"张伟"} << 400;
-    QTest::newRow("3 names") << QSize(1920, 1080) << QStringList{"张伟", "欧阳娜娜", "李娜"} << 200;
-    QTest::newRow("30 names") << QSize(1920, 1080) << testing::numbered(QStringLiteral("王芳"), 30) << 100;
-    QTest::newRow("99 names") << QSize(1280, 800) << testing::numbered(QStringLiteral("王芳"), 99) << 40;
-    QTest::newRow("no name: a draw of 0") << QSize(1280, 800) << QStringList{} << 0;
+    QTest::newRow("one name") << QSize(1280, 800) << QStringList{"张伟"} << 400 << QStringList{};
+    QTest::newRow("3 names") << QSize(1920, 1080) << QStringList{"张伟", "欧阳娜娜", "李娜"} << 200 << QStringList{};
+    QTest::newRow("3 names read across, 1280 x 800")
+        << QSize(1280, 800) << QStringList{"高翔", "唐亮", "郭强"} << 200 << QStringList{};
+    QTest::newRow("4 names read across, 1920 x 1080")
+        << QSize(1920, 1080) << QStringList{"高翔", "唐亮", "郭强", "林涛"} << 350 << QStringList{};
+    QTest::newRow("30 names") << QSize(1920, 1080) << testing::numbered(QStringLiteral("王芳"), 30) << 100
+                              << QStringList{};
+    QTest::newRow("99 names") << QSize(1280, 800) << testing::numbered(QStringLiteral("王芳"), 99) << 40
+                              << QStringList{};
+    QTest::newRow("no name: a draw of 0") << QSize(1280, 800) << QStringList{} << 0 << QStringList{};
+    const QString longName = QStringLiteral("阿卜杜热合曼·买买提明");
+    QTest::newRow("a long name on two lines, broken after its dot")
+        << QSize(1280, 800) << QStringList{longName} << 150 << QStringList{QStringLiteral("阿卜杜热合曼·\n买买提明")};
+    const QString latinName = QStringLiteral("Wolfeschlegelsteinhausen-Bergerdorff");
+    QTest::newRow("a latin name on two lines beside short ones")
+        << QSize(1920, 1080) << QStringList{"张伟", latinName, "李娜"} << 110
+        << QStringList{QStringLiteral("Wolfeschlegelsteinhausen-\nBergerdorff")};
     QStringList withLongName = testing::numbered(QStringLiteral("李"), 12);
     withLongName[5] = QString(300, u'赵');
-    QTest::newRow("a name of 300 characters among short ones") << QSize(1920, 1080) << withLongName << 1;
+    QTest::newRow("a name of 300 characters among short ones")
+        << QSize(1920, 1080) << withLongName << 8 << QStringList{QString(150, u'赵') + u'\n' + QString(150, u'赵')};
 }
 
 void StageLayoutTest::resultShowsEveryName() {
     QFETCH(QSize, screen);
     QFETCH(QStringList, names);
     QFETCH(int, leastPixels);
+    QFETCH(QStringList, onTwoLines);
     const QString heading = QStringLiteral("第12次抽中");
 
     const std::vector<StageLine> lines = arrangeStage({StageScene::Kind::Result, heading, names}, formLook(), screen);
@@ -114,6 +136,7 @@ void StageLayoutTest::resultShowsEveryName() {
     QCOMPARE(lines.front().text, heading);
     QVERIFY(holds(lines.front(), lines.front().pixelSize));
     QStringList shown;
+    QStringList broken;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const StageLine &line = lines[i];
         QVERIFY(QRect(QPoint(0, 0), screen).contains(line.box));
@@ -126,10 +149,22 @@ void StageLayoutTest::resultShowsEveryName() {
             // Every name of a draw alike: none smaller than another.
             QCOMPARE(line.pixelSize, lines[1].pixelSize);
             QVERIFY(line.box.top() >= lines.front().box.bottom());
-            shown.append(line.text);
+            // Read across, row by row from the top, each name comes after the one before it.
+            const QRect &before = lines[i - 1].box;
+            QVERIFY(i == 1 || std::pair(line.box.top(), line.box.left()) > std::pair(before.top(), before.left()));
+            QVERIFY2(line.text.count(u'\n') <= 1, qPrintable(line.text));
+            // A break only adds a line feed; it is made where one line at this size would not
+            // even fit the screen, so the name stands larger for it.
+            const QString name = QString(line.text).remove(u'\n');
+            if (name != line.text) {
+                broken.append(line.text);
+                QVERIFY(extentOf({Role::Name, name, {}, 0}, line.pixelSize).width() > screen.width());
+            }
+            shown.append(name);
         }
     }
     QCOMPARE(shown, names);
+    QCOMPARE(broken, onTwoLines);
     if (!names.isEmpty()) {
         QVERIFY2(lines[1].pixelSize >= leastPixels, qPrintable(QString::number(lines[1].pixelSize)));
     }

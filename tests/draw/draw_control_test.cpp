@@ -1,45 +1,30 @@
-#include "app/main_window.h"
 #include "draw/random_generator.h"
-#include "support/fake_spreadsheet.h"
+#include "support/draw_fixture.h"
+#include "support/numbered_names.h"
 #include "support/operator_texts.h"
-#include "support/recording_messages.h"
 #include "support/scripted_random.h"
-#include "support/window_probe.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QSet>
 #include <QTest>
-#include <QTimer>
 #include <memory>
 
-using lotdraw::DrawState;
-using lotdraw::FormControls;
 using lotdraw::Int16;
-using lotdraw::MainWindow;
+using lotdraw::KeepChoice;
 using lotdraw::Xoshiro256Generator;
-using lotdraw::testing::backgroundOf;
-using lotdraw::testing::control;
-using lotdraw::testing::headingName;
+using lotdraw::testing::DrawFixture;
 using lotdraw::testing::kNoKeepChoiceText;
 using lotdraw::testing::kSeriesFullText;
 using lotdraw::testing::kTooManyText;
-using lotdraw::testing::linesOf;
-using lotdraw::testing::listName;
 using lotdraw::testing::ManualClock;
 using lotdraw::testing::numbered;
 using lotdraw::testing::numberOutOfRangeText;
-using lotdraw::testing::RecordingMessages;
 using lotdraw::testing::ScriptedGenerator;
 using lotdraw::testing::unitFor;
 
 namespace {
 
-enum class Phase { Idle, Rolling };
-enum class Choice { None, Keep, Remove };
+// Rolling: started, the swallowed tick and one pass behind it; just started: no tick yet.
+enum class Phase { Idle, Rolling, JustStarted };
 enum class Event { Start, Stop, Tick, NumberChanged };
 
 // The pools hold 名字1, 名字2, ...
@@ -55,7 +40,7 @@ QStringList names(std::initializer_list<int> positions) {
     return result;
 }
 
-QList<float> unitsFor(std::initializer_list<int> positions, int poolCount) {
+QList<float> unitsFor(const QList<int> &positions, int poolCount) {
     QList<float> result;
     for (const int position : positions) {
         result.append(unitFor(position, poolCount));
@@ -66,30 +51,27 @@ QList<float> unitsFor(std::initializer_list<int> positions, int poolCount) {
 } // namespace
 
 Q_DECLARE_METATYPE(Phase)
-Q_DECLARE_METATYPE(Choice)
+Q_DECLARE_METATYPE(KeepChoice)
 Q_DECLARE_METATYPE(Event)
 
-// The start/stop cycle on the real window, its handlers called as the buttons and the timer call
-// them; the selection passes pick what the test scripts.
+// The start/stop cycle on the event and a fake form; the selection passes pick what the test
+// scripts.
 class DrawControlTest : public QObject {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
 
     void stateTable_data();
     void stateTable();
     void refusalAtFirstProductiveTick();
     void fiveStopsRotateThroughTheResultLists();
-    void removalKeepsPoolOrderAndCount();
-    void optionCountsAtTheMomentOfStop_data();
-    void optionCountsAtTheMomentOfStop();
+    void stopFilesTheDraw_data();
+    void stopFilesTheDraw();
     void numberChangeWhileRolling();
     void startRefusesNumbersThatDoNotFit_data();
     void startRefusesNumbersThatDoNotFit();
     void stopBeforeFirstPassDrawsFromTheCurrentPool();
-    void stopBeforeFirstPassThatRefusesRecordsNothing();
     void lastStopsOfASeries_data();
     void lastStopsOfASeries();
     void thousandsOfCyclesKeepPoolAndListsConsistent();
@@ -97,65 +79,20 @@ private slots:
 private:
     // A new series on a pool of `poolCount` numbered names, as the import leaves it, then the keep
     // choice and the number box set; the passes to come pick `picks`, positions of that pool.
-    void prepare(int poolCount, Choice choice, int number, std::initializer_list<int> picks = {});
-    // "开始", the tick that a reset or a stop leaves to be swallowed, and one pass.
-    void startAndPass();
-    // A whole draw: start, one pass, stop.
-    void draw() {
-        startAndPass();
-        m_window->onStopClicked();
-    }
-    void choose(Choice choice) {
-        m_window->setKeepChosen(choice == Choice::Keep);
-        m_window->setRemoveChosen(choice == Choice::Remove);
-    }
-    void setNumber(const QString &text) {
-        control<QLineEdit>(*m_window, QStringLiteral("drawCountBox"))->setText(text);
+    void prepare(int poolCount, KeepChoice choice, int number, const QList<int> &picks = {}) {
+        m_random.append(unitsFor(picks, poolCount));
+        m->loadPool(numbered(QStringLiteral("名字"), poolCount));
+        m->event.setKeepChoice(choice);
+        m->setNumber(QString::number(number));
     }
 
-    [[nodiscard]] QPushButton *button(const QString &name) const { return control<QPushButton>(*m_window, name); }
-    [[nodiscard]] QPushButton *startButton() const { return button(QStringLiteral("startButton")); }
-    [[nodiscard]] QPushButton *stopButton() const { return button(QStringLiteral("stopButton")); }
-    [[nodiscard]] bool rolling() const {
-        const auto *timer = control<QTimer>(*m_window, QStringLiteral("rollTimer"));
-        return timer->isActive() && timer->interval() == 100;
-    }
-    [[nodiscard]] QString label(const QString &name) const { return control<QLabel>(*m_window, name)->text(); }
-    [[nodiscard]] QString display() const { return label(QStringLiteral("rollingDisplay")); }
-    [[nodiscard]] QString heading(int index) const { return label(headingName(index)); }
-    [[nodiscard]] QListWidget *list(int index) const { return control<QListWidget>(*m_window, listName(index)); }
-    [[nodiscard]] QStringList lines(int index) const { return linesOf(list(index)); }
-    [[nodiscard]] DrawState &state() const { return m_window->drawState(); }
-
-    RecordingMessages m_messages;
     ScriptedGenerator m_random;
-    lotdraw::testing::FakeSpreadsheetApplication m_spreadsheet;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<DrawFixture> m;
 };
 
 void DrawControlTest::init() {
-    m_messages.clear();
     m_random = ScriptedGenerator();
-    m_window = std::make_unique<MainWindow>(MainWindow::Dependencies{m_messages, m_spreadsheet, QString(), m_random});
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-}
-
-void DrawControlTest::cleanup() {
-    m_window.reset();
-}
-
-void DrawControlTest::prepare(int poolCount, Choice choice, int number, std::initializer_list<int> picks) {
-    m_random.append(unitsFor(picks, poolCount));
-    lotdraw::testing::loadPool(*m_window, numbered(QStringLiteral("名字"), poolCount));
-    choose(choice);
-    setNumber(QString::number(number));
-}
-
-void DrawControlTest::startAndPass() {
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    m_window->onRollTick();
+    m = std::make_unique<DrawFixture>(m_random);
 }
 
 // The state table of the draw control, one row each: the state before, the event, and what it
@@ -163,7 +100,7 @@ void DrawControlTest::startAndPass() {
 // next 3 and 1.
 void DrawControlTest::stateTable_data() {
     QTest::addColumn<Phase>("phase");
-    QTest::addColumn<Choice>("choice");
+    QTest::addColumn<KeepChoice>("choice");
     QTest::addColumn<int>("skipTick");
     QTest::addColumn<int>("drawSize");
     QTest::addColumn<Event>("event");
@@ -179,44 +116,52 @@ void DrawControlTest::stateTable_data() {
     const QString none;
     const QString noChoice = kNoKeepChoiceText;
     const QString tooMany = kTooManyText;
+    using enum KeepChoice;
 
     // clang-format off
     QTest::newRow("idle: start without a keep choice")
-        << Phase::Idle << Choice::None << 1 << 2 << Event::Start
+        << Phase::Idle << None << 1 << 2 << Event::Start
         << noChoice << Phase::Idle << true << false << 1 << 0 << QString() << 0;
     QTest::newRow("rolling: stop without a keep choice")
-        << Phase::Rolling << Choice::None << 0 << 2 << Event::Stop
+        << Phase::Rolling << None << 0 << 2 << Event::Stop
         << noChoice << Phase::Rolling << false << true << 0 << 0 << nameAt(2) << 0;
     QTest::newRow("idle: start")
-        << Phase::Idle << Choice::Keep << 1 << 2 << Event::Start
+        << Phase::Idle << Keep << 1 << 2 << Event::Start
         << none << Phase::Rolling << false << true << 1 << 0 << QString() << 0;
     QTest::newRow("rolling: start")
-        << Phase::Rolling << Choice::Remove << 0 << 2 << Event::Start
+        << Phase::Rolling << Remove << 0 << 2 << Event::Start
         << none << Phase::Rolling << false << true << 0 << 0 << nameAt(2) << 0;
     QTest::newRow("rolling: tick with the skip flag")
-        << Phase::Rolling << Choice::Keep << 1 << 2 << Event::Tick
+        << Phase::Rolling << Keep << 1 << 2 << Event::Tick
         << none << Phase::Rolling << false << true << 0 << 0 << nameAt(2) << 0;
     QTest::newRow("rolling: tick, draw below pool")
-        << Phase::Rolling << Choice::Keep << 0 << 2 << Event::Tick
+        << Phase::Rolling << Keep << 0 << 2 << Event::Tick
         << none << Phase::Rolling << false << true << 0 << 0 << nameAt(3) << 2;
     QTest::newRow("rolling: tick, draw not below pool")
-        << Phase::Rolling << Choice::Keep << 0 << 5 << Event::Tick
+        << Phase::Rolling << Keep << 0 << 5 << Event::Tick
         << tooMany << Phase::Idle << true << false << 1 << 0 << nameAt(2) << 0;
     QTest::newRow("rolling: stop")
-        << Phase::Rolling << Choice::Keep << 0 << 2 << Event::Stop
+        << Phase::Rolling << Keep << 0 << 2 << Event::Stop
         << none << Phase::Idle << true << false << 1 << 1 << nameAt(2) << 0;
     QTest::newRow("idle: number box changed")
-        << Phase::Idle << Choice::Keep << 1 << 2 << Event::NumberChanged
+        << Phase::Idle << Keep << 1 << 2 << Event::NumberChanged
         << none << Phase::Idle << true << false << 1 << 0 << QString() << 0;
     QTest::newRow("rolling: number box changed")
-        << Phase::Rolling << Choice::Keep << 0 << 2 << Event::NumberChanged
+        << Phase::Rolling << Keep << 0 << 2 << Event::NumberChanged
         << none << Phase::Rolling << true << true << 0 << 0 << nameAt(2) << 0;
+    // A stop before the first pass draws first, and files nothing when that pass refuses.
+    QTest::newRow("just started: stop")
+        << Phase::JustStarted << Keep << 1 << 2 << Event::Stop
+        << none << Phase::Idle << true << false << 1 << 1 << nameAt(2) << 2;
+    QTest::newRow("just started: stop, draw not below pool")
+        << Phase::JustStarted << Keep << 1 << 5 << Event::Stop
+        << tooMany << Phase::Idle << true << false << 1 << 0 << QString() << 0;
     // clang-format on
 }
 
 void DrawControlTest::stateTable() {
     QFETCH(Phase, phase);
-    QFETCH(Choice, choice);
+    QFETCH(KeepChoice, choice);
     QFETCH(int, skipTick);
     QFETCH(int, drawSize);
     QFETCH(Event, event);
@@ -229,166 +174,162 @@ void DrawControlTest::stateTable() {
     QFETCH(QString, displayAfter);
     QFETCH(int, drawsDuringEvent);
 
-    prepare(5, Choice::Keep, 2, {2, 4, 3, 1});
+    prepare(5, KeepChoice::Keep, 2, {2, 4, 3, 1});
     if (phase == Phase::Rolling) {
-        startAndPass();
-        QCOMPARE(display(), nameAt(2));
+        m->startAndPass();
+        QCOMPARE(m->controls.rollingText(), nameAt(2));
+    } else if (phase == Phase::JustStarted) {
+        m->control.onStartClicked();
     }
-    state().skipTick = static_cast<Int16>(skipTick);
-    state().drawSize = static_cast<Int16>(drawSize);
-    choose(choice);
-    QCOMPARE(rolling(), phase == Phase::Rolling);
+    m->state.skipTick = static_cast<Int16>(skipTick);
+    m->state.drawSize = static_cast<Int16>(drawSize);
+    m->event.setKeepChoice(choice);
+    QCOMPARE(m->controls.isRolling(), phase != Phase::Idle);
     const qsizetype drawnBefore = m_random.drawn();
+    const lotdraw::EventSnapshot before = m->event.snapshot();
 
     switch (event) {
         case Event::Start:
-            m_window->onStartClicked();
+            m->control.onStartClicked();
             break;
         case Event::Stop:
-            m_window->onStopClicked();
+            m->control.onStopClicked();
             break;
         case Event::Tick:
-            m_window->onRollTick();
+            m->control.onRollTick();
             break;
         case Event::NumberChanged:
-            setNumber(QStringLiteral("3"));
+            m->setNumber(QStringLiteral("3"));
             break;
     }
 
-    QCOMPARE(m_messages.shown(), message.isEmpty() ? QStringList{} : QStringList{message});
-    QCOMPARE(rolling(), phaseAfter == Phase::Rolling);
-    QCOMPARE(startButton()->isVisible(), startShown);
-    QCOMPARE(stopButton()->isVisible(), stopShown);
-    QCOMPARE(state().skipTick, static_cast<Int16>(skipTickAfter));
-    QCOMPARE(state().drawNumber, static_cast<Int16>(drawNumberAfter));
-    QCOMPARE(display(), displayAfter);
+    QCOMPARE(m->messages.shown(), message.isEmpty() ? QStringList{} : QStringList{message});
+    QCOMPARE(m->controls.isRolling(), phaseAfter != Phase::Idle);
+    QCOMPARE(m->controls.isStartVisible(), startShown);
+    QCOMPARE(m->controls.isStopVisible(), stopShown);
+    QCOMPARE(m->state.skipTick, static_cast<Int16>(skipTickAfter));
+    QCOMPARE(m->event.drawNumber(), drawNumberAfter);
+    // Only a stop that files a draw changes the event: a rolling draw is no result.
+    QCOMPARE(m->event.snapshot() == before, drawNumberAfter == 0);
+    QCOMPARE(m->controls.rollingText(), displayAfter);
     QCOMPARE(m_random.drawn() - drawnBefore, drawsDuringEvent);
 }
 
 // After an import the first tick only clears the flag; the second runs the pass that refuses, and
 // the display gets back the name of the last pass before the import.
 void DrawControlTest::refusalAtFirstProductiveTick() {
-    prepare(4, Choice::Keep, 1, {3});
-    startAndPass();
-    QCOMPARE(display(), nameAt(3));
+    prepare(4, KeepChoice::Keep, 1, {3});
+    m->startAndPass();
+    QCOMPARE(m->controls.rollingText(), nameAt(3));
 
-    prepare(4, Choice::Keep, 4);
-    QCOMPARE(display(), QString());
-    m_window->onStartClicked();
-    m_window->onRollTick();
-    QVERIFY(m_messages.shown().isEmpty());
-    QVERIFY(rolling());
-    QCOMPARE(display(), QString());
+    prepare(4, KeepChoice::Keep, 4);
+    QCOMPARE(m->controls.rollingText(), QString());
+    m->control.onStartClicked();
+    m->control.onRollTick();
+    QVERIFY(m->messages.shown().isEmpty());
+    QVERIFY(m->controls.isRolling());
+    QCOMPARE(m->controls.rollingText(), QString());
 
-    m_window->onRollTick();
-    QCOMPARE(m_messages.shown(), QStringList{kTooManyText});
-    QVERIFY(!rolling());
-    QVERIFY(startButton()->isVisible());
-    QVERIFY(!stopButton()->isVisible());
-    QCOMPARE(state().skipTick, Int16{1});
-    QCOMPARE(display(), nameAt(3));
+    m->control.onRollTick();
+    QCOMPARE(m->messages.shown(), QStringList{kTooManyText});
+    QVERIFY(!m->controls.isRolling());
+    QVERIFY(m->controls.isStartVisible());
+    QVERIFY(!m->controls.isStopVisible());
+    QCOMPARE(m->state.skipTick, Int16{1});
+    QCOMPARE(m->controls.rollingText(), nameAt(3));
     QCOMPARE(m_random.drawn(), 1);
 }
 
 void DrawControlTest::fiveStopsRotateThroughTheResultLists() {
-    prepare(10, Choice::Keep, 1, {1, 2, 3, 4, 5});
-    const QColor window = list(1)->palette().color(QPalette::Base);
-    QVERIFY(window != MainWindow::kHighlightColour);
-    QCOMPARE(backgroundOf(list(1)), window);
-
-    const std::array<int, 5> expectedSlots{1, 2, 3, 4, 1};
+    prepare(10, KeepChoice::Keep, 1, {1, 2, 3, 4, 5});
+    const std::array<int, 5> expectedLists{1, 2, 3, 4, 1};
     for (int stop = 1; stop <= 5; ++stop) {
-        draw();
-        const int slot = expectedSlots[static_cast<std::size_t>(stop - 1)];
-        QCOMPARE(state().resultSlot, static_cast<Int16>(slot));
-        QCOMPARE(heading(slot), QStringLiteral("第%1次抽中").arg(stop));
-        QCOMPARE(lines(slot), names({stop}));
-        QCOMPARE(display(), nameAt(stop));
-        for (int other = 1; other <= 4; ++other) {
-            QCOMPARE(backgroundOf(list(other)), other == slot ? MainWindow::kHighlightColour : window);
-        }
+        m->draw();
+        const int list = expectedLists[static_cast<std::size_t>(stop - 1)];
+        QCOMPARE(m->event.latestResultList(), list);
+        QCOMPARE(m->event.heading(list), QStringLiteral("第%1次抽中").arg(stop));
+        QCOMPARE(m->event.results(list), names({stop}));
+        QCOMPARE(m->controls.rollingText(), nameAt(stop));
     }
     // The fifth stop took over the first list and left the others as their stops filled them.
-    QCOMPARE((QStringList{heading(0), heading(1), heading(2), heading(3), heading(4)}),
-             (QStringList{"被抽名单：", "第5次抽中", "第2次抽中", "第3次抽中", "第4次抽中"}));
-    QCOMPARE(lines(2), names({2}));
-    QCOMPARE(state().drawNumber, Int16{5});
+    QCOMPARE((QStringList{m->event.heading(1), m->event.heading(2), m->event.heading(3), m->event.heading(4)}),
+             (QStringList{"第5次抽中", "第2次抽中", "第3次抽中", "第4次抽中"}));
+    QCOMPARE(m->event.results(2), names({2}));
+    QCOMPARE(m->event.drawNumber(), 5);
+    QCOMPARE(m->event.pool(), numbered(QStringLiteral("名字"), 10));
 }
 
-void DrawControlTest::removalKeepsPoolOrderAndCount() {
-    prepare(10, Choice::Remove, 3, {7, 2, 9});
-    draw();
-
-    QCOMPARE(lines(1), names({7, 2, 9}));
-    QCOMPARE(display(), nameAt(7));
-    QCOMPARE(lines(0), names({1, 3, 4, 5, 6, 8, 10}));
-    QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("7可抽值"));
-    QCOMPARE(state().poolCount, Int16{7});
-    for (int i = 1; i <= 7; ++i) {
-        QCOMPARE(state().poolNames[static_cast<std::size_t>(i)], lines(0).at(i - 1));
-    }
-}
-
-void DrawControlTest::optionCountsAtTheMomentOfStop_data() {
-    QTest::addColumn<Choice>("atStart");
-    QTest::addColumn<Choice>("atStop");
+// The draw goes into the first result list, the name on the display first; the choice at the moment
+// of the stop decides whether it leaves the pool, which keeps its order.
+void DrawControlTest::stopFilesTheDraw_data() {
+    QTest::addColumn<KeepChoice>("atStart");
+    QTest::addColumn<KeepChoice>("atStop");
+    QTest::addColumn<QList<int>>("picks");
     QTest::addColumn<QStringList>("poolAfter");
 
-    QTest::newRow("keep at start, remove at stop") << Choice::Keep << Choice::Remove << names({1, 3, 4});
-    QTest::newRow("remove at start, keep at stop") << Choice::Remove << Choice::Keep << names({1, 2, 3, 4});
+    QTest::newRow("remove: three of ten")
+        << KeepChoice::Remove << KeepChoice::Remove << QList<int>{7, 2, 9} << names({1, 3, 4, 5, 6, 8, 10});
+    QTest::newRow("keep at start, remove at stop")
+        << KeepChoice::Keep << KeepChoice::Remove << QList<int>{2} << names({1, 3, 4, 5, 6, 7, 8, 9, 10});
+    QTest::newRow("remove at start, keep at stop")
+        << KeepChoice::Remove << KeepChoice::Keep << QList<int>{2} << numbered(QStringLiteral("名字"), 10);
 }
 
-void DrawControlTest::optionCountsAtTheMomentOfStop() {
-    QFETCH(Choice, atStart);
-    QFETCH(Choice, atStop);
+void DrawControlTest::stopFilesTheDraw() {
+    QFETCH(KeepChoice, atStart);
+    QFETCH(KeepChoice, atStop);
+    QFETCH(QList<int>, picks);
     QFETCH(QStringList, poolAfter);
+    QStringList drawn;
+    for (const int pick : picks) {
+        drawn.append(nameAt(pick));
+    }
+    prepare(10, atStart, static_cast<int>(picks.size()), picks);
+    m->startAndPass();
+    m->event.setKeepChoice(atStop);
+    m->control.onStopClicked();
 
-    prepare(4, atStart, 1, {2});
-    startAndPass();
-    choose(atStop);
-    m_window->onStopClicked();
-
-    QCOMPARE(lines(1), names({2}));
-    QCOMPARE(lines(0), poolAfter);
-    QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("%1可抽值").arg(poolAfter.size()));
+    QCOMPARE(m->event.results(1), drawn);
+    QCOMPARE(m->controls.rollingText(), drawn.constFirst());
+    QCOMPARE(m->event.pool(), poolAfter);
 }
 
 // Changing the number while the display rolls brings the start button up over the stop button;
 // pressing it reads the new number, and the passes that follow take it.
 void DrawControlTest::numberChangeWhileRolling() {
-    prepare(8, Choice::Keep, 2, {1, 2, 3, 4, 5, 6});
-    startAndPass();
+    prepare(8, KeepChoice::Keep, 2, {1, 2, 3, 4, 5, 6});
+    m->startAndPass();
     QCOMPARE(m_random.drawn(), 2);
 
     // A count that is refused leaves the draw rolling with its old count, and "结束" in reach.
-    setNumber(QStringLiteral("abc"));
-    m_window->onStartClicked();
-    QCOMPARE(m_messages.shown(), QStringList{numberOutOfRangeText(8)});
-    QVERIFY(rolling());
-    QVERIFY(!startButton()->isVisible());
-    QVERIFY(stopButton()->isVisible());
-    QCOMPARE(m_window->focusWidget(), stopButton());
-    QCOMPARE(state().drawSize, Int16{2});
+    m->setNumber(QStringLiteral("abc"));
+    m->control.onStartClicked();
+    QCOMPARE(m->messages.shown(), QStringList{numberOutOfRangeText(8)});
+    QVERIFY(m->controls.isRolling());
+    QVERIFY(!m->controls.isStartVisible());
+    QVERIFY(m->controls.isStopVisible());
+    QCOMPARE(m->controls.focus(), QStringLiteral("stopButton"));
+    QCOMPARE(m->state.drawSize, Int16{2});
 
-    setNumber(QStringLiteral("4"));
-    QVERIFY(startButton()->isVisible());
-    QVERIFY(stopButton()->isVisible());
-    QVERIFY(rolling());
-    QCOMPARE(state().drawSize, Int16{2});
+    m->setNumber(QStringLiteral("4"));
+    QVERIFY(m->controls.isStartVisible());
+    QVERIFY(m->controls.isStopVisible());
+    QVERIFY(m->controls.isRolling());
+    QCOMPARE(m->state.drawSize, Int16{2});
 
-    m_window->onStartClicked();
-    QVERIFY(!startButton()->isVisible());
-    QVERIFY(stopButton()->isVisible());
-    QCOMPARE(m_window->focusWidget(), stopButton());
-    QVERIFY(rolling());
-    QCOMPARE(state().drawSize, Int16{4});
-    QCOMPARE(state().skipTick, Int16{0});
+    m->control.onStartClicked();
+    QVERIFY(!m->controls.isStartVisible());
+    QVERIFY(m->controls.isStopVisible());
+    QCOMPARE(m->controls.focus(), QStringLiteral("stopButton"));
+    QVERIFY(m->controls.isRolling());
+    QCOMPARE(m->state.drawSize, Int16{4});
+    QCOMPARE(m->state.skipTick, Int16{0});
 
-    m_window->onRollTick();
+    m->control.onRollTick();
     QCOMPARE(m_random.drawn(), 6);
-    QCOMPARE(display(), nameAt(3));
-    m_window->onStopClicked();
-    QCOMPARE(lines(1), names({3, 4, 5, 6}));
+    QCOMPARE(m->controls.rollingText(), nameAt(3));
+    m->control.onStopClicked();
+    QCOMPARE(m->event.results(1), names({3, 4, 5, 6}));
 }
 
 // A draw of no names, of a negative number or of one that does not fit is refused at "开始"; one
@@ -416,89 +357,64 @@ void DrawControlTest::startRefusesNumbersThatDoNotFit_data() {
 void DrawControlTest::startRefusesNumbersThatDoNotFit() {
     QFETCH(QString, number);
     QFETCH(bool, atStart);
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    prepare(5, Choice::Remove, 1, {2});
-    draw();
+    prepare(5, KeepChoice::Remove, 1, {2});
+    m->draw();
     const QStringList pool = names({1, 3, 4, 5});
-    QCOMPARE(lines(0), pool);
+    QCOMPARE(m->event.pool(), pool);
 
-    button(QStringLiteral("exportButton1"))->setFocus(); // a remote's Page Down presses "开始" from anywhere
-    setNumber(number);
-    m_window->onStartClicked();
+    m->controls.setFocus(QStringLiteral("exportButton1")); // a remote's Page Down presses "开始" from anywhere
+    m->setNumber(number);
+    m->control.onStartClicked();
     if (!atStart) {
-        QVERIFY(m_messages.shown().isEmpty());
-        m_window->onRollTick(); // swallowed after the stop
-        m_window->onRollTick();
+        QVERIFY(m->messages.shown().isEmpty());
+        m->control.onRollTick(); // swallowed after the stop
+        m->control.onRollTick();
     }
 
-    QCOMPARE(m_messages.shown(), QStringList{atStart ? numberOutOfRangeText(4) : kTooManyText});
-    QVERIFY(!rolling());
-    QVERIFY(startButton()->isVisible());
-    QVERIFY(!stopButton()->isVisible());
-    QCOMPARE(QApplication::focusWidget(), startButton());
-    QCOMPARE(display(), nameAt(2));
-    QCOMPARE(lines(0), pool);
-    QCOMPARE(lines(1), names({2}));
-    QCOMPARE(list(2)->count(), 0);
-    QCOMPARE(heading(2), QStringLiteral("第2次抽中"));
-    QCOMPARE(state().drawNumber, Int16{1});
-    QCOMPARE(state().resultSlot, Int16{1});
-    QCOMPARE(state().poolCount, Int16{4});
-    QCOMPARE(state().skipTick, Int16{1});
+    QCOMPARE(m->messages.shown(), QStringList{atStart ? numberOutOfRangeText(4) : kTooManyText});
+    QVERIFY(!m->controls.isRolling());
+    QVERIFY(m->controls.isStartVisible());
+    QVERIFY(!m->controls.isStopVisible());
+    QCOMPARE(m->controls.focus(), QStringLiteral("startButton"));
+    QCOMPARE(m->controls.rollingText(), nameAt(2));
+    QCOMPARE(m->event.pool(), pool);
+    QCOMPARE(m->event.results(1), names({2}));
+    QCOMPARE(m->event.results(2), QStringList{});
+    QCOMPARE(m->event.drawNumber(), 1);
+    QCOMPARE(m->state.skipTick, Int16{1});
     QCOMPARE(m_random.drawn(), 1);
     if (atStart) {
-        QCOMPARE(state().drawSize, Int16{1});
+        QCOMPARE(m->state.drawSize, Int16{1});
     }
 
-    m_messages.clear();
+    m->messages.clear();
     m_random.append(unitsFor({3}, 4));
-    setNumber(QStringLiteral("1"));
-    draw();
-    QVERIFY(m_messages.shown().isEmpty());
-    QCOMPARE(lines(2), names({4}));
-    QCOMPARE(heading(2), QStringLiteral("第2次抽中"));
-    QCOMPARE(lines(0), names({1, 3, 5}));
+    m->setNumber(QStringLiteral("1"));
+    m->draw();
+    QVERIFY(m->messages.shown().isEmpty());
+    QCOMPARE(m->event.results(2), names({4}));
+    QCOMPARE(m->event.heading(2), QStringLiteral("第2次抽中"));
+    QCOMPARE(m->event.pool(), names({1, 3, 5}));
 }
 
 // A stop right after a start, before any pass: it draws from the pool as it is now, shows the
 // draw and records it, instead of listing the picks of the previous draw, whose names have left.
 void DrawControlTest::stopBeforeFirstPassDrawsFromTheCurrentPool() {
-    prepare(10, Choice::Remove, 3, {1, 2, 3});
+    prepare(10, KeepChoice::Remove, 3, {1, 2, 3});
     m_random.append(unitsFor({6, 1, 2}, 7));
-    draw();
-    QCOMPARE(lines(1), names({1, 2, 3}));
-    QCOMPARE(lines(0), names({4, 5, 6, 7, 8, 9, 10}));
+    m->draw();
+    QCOMPARE(m->event.results(1), names({1, 2, 3}));
+    QCOMPARE(m->event.pool(), names({4, 5, 6, 7, 8, 9, 10}));
 
     // The pool is now 4..10; its positions 6, 1 and 2 hold 9, 4 and 5.
-    m_window->onStartClicked();
-    m_window->onStopClicked();
-    QVERIFY(m_messages.shown().isEmpty());
+    m->control.onStartClicked();
+    m->control.onStopClicked();
+    QVERIFY(m->messages.shown().isEmpty());
     QCOMPARE(m_random.drawn(), 6);
-    QCOMPARE(lines(2), names({9, 4, 5}));
-    QCOMPARE(display(), nameAt(9));
-    QCOMPARE(lines(0), names({6, 7, 8, 10}));
-    QCOMPARE(label(QStringLiteral("poolCountLabel")), QStringLiteral("4可抽值"));
-    QCOMPARE(state().drawNumber, Int16{2});
-}
-
-void DrawControlTest::stopBeforeFirstPassThatRefusesRecordsNothing() {
-    prepare(3, Choice::Remove, 3);
-    m_window->onStartClicked();
-    m_window->onStopClicked();
-
-    QCOMPARE(m_messages.shown(), QStringList{kTooManyText});
-    QVERIFY(!rolling());
-    QVERIFY(startButton()->isVisible());
-    QVERIFY(!stopButton()->isVisible());
-    QCOMPARE(state().drawNumber, Int16{0});
-    QCOMPARE(state().resultSlot, Int16{0});
-    QCOMPARE(state().skipTick, Int16{1});
-    QCOMPARE(list(1)->count(), 0);
-    QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
-    QVERIFY(backgroundOf(list(1)) != MainWindow::kHighlightColour);
-    QCOMPARE(lines(0), names({1, 2, 3}));
-    QCOMPARE(state().poolCount, Int16{3});
+    QCOMPARE(m->event.results(2), names({9, 4, 5}));
+    QCOMPARE(m->controls.rollingText(), nameAt(9));
+    QCOMPARE(m->event.pool(), names({6, 7, 8, 10}));
+    QCOMPARE(m->event.drawNumber(), 2);
 }
 
 // A series counts its stops in 16 bits: the 32766th and the 32767th stop are filed as any other,
@@ -507,87 +423,83 @@ void DrawControlTest::stopBeforeFirstPassThatRefusesRecordsNothing() {
 void DrawControlTest::lastStopsOfASeries_data() {
     QTest::addColumn<int>("stopsBefore");
     QTest::addColumn<bool>("filed");
+    QTest::addColumn<int>("latest"); // the result list of the latest stop afterwards
 
-    QTest::newRow("the 32766th stop") << 32765 << true;
-    QTest::newRow("the 32767th stop") << 32766 << true;
-    QTest::newRow("a stop after the 32767th") << 32767 << false;
+    QTest::newRow("the 32766th stop") << 32765 << true << 2;
+    QTest::newRow("the 32767th stop") << 32766 << true << 3;
+    QTest::newRow("a stop after the 32767th") << 32767 << false << 3;
 }
 
 void DrawControlTest::lastStopsOfASeries() {
     QFETCH(int, stopsBefore);
     QFETCH(bool, filed);
-    prepare(4, Choice::Remove, 1, {2});
-    startAndPass();
-    state().drawNumber = static_cast<Int16>(stopsBefore);
-    state().resultSlot = 3;
+    QFETCH(int, latest);
+    prepare(4, KeepChoice::Remove, 1, {2});
+    m->startAndPass();
+    m->event.restore({.pool = m->event.pool(), .drawNumber = stopsBefore, .choice = KeepChoice::Remove});
 
-    m_window->onStopClicked();
+    m->control.onStopClicked();
 
-    QCOMPARE(m_messages.shown(), filed ? QStringList{} : QStringList{kSeriesFullText});
-    QCOMPARE(rolling(), !filed);
-    QCOMPARE(state().drawNumber, static_cast<Int16>(filed ? stopsBefore + 1 : stopsBefore));
-    QCOMPARE(state().resultSlot, static_cast<Int16>(filed ? 4 : 3));
-    QCOMPARE(state().skipTick, static_cast<Int16>(filed ? 1 : 0));
-    QCOMPARE(heading(4), filed ? QStringLiteral("第%1次抽中").arg(stopsBefore + 1) : QStringLiteral("第4次抽中"));
-    QCOMPARE(lines(4), filed ? names({2}) : QStringList{});
-    QCOMPARE(lines(0), filed ? names({1, 3, 4}) : names({1, 2, 3, 4}));
+    QCOMPARE(m->messages.shown(), filed ? QStringList{} : QStringList{kSeriesFullText});
+    QCOMPARE(m->controls.isRolling(), !filed);
+    QCOMPARE(m->event.drawNumber(), filed ? stopsBefore + 1 : stopsBefore);
+    QCOMPARE(m->event.latestResultList(), latest);
+    QCOMPARE(m->event.heading(latest), QStringLiteral("第%1次抽中").arg(m->event.drawNumber()));
+    QCOMPARE(m->event.results(latest), filed ? names({2}) : QStringList{});
+    QCOMPARE(m->state.skipTick, static_cast<Int16>(filed ? 1 : 0));
+    QCOMPARE(m->event.pool(), filed ? names({1, 3, 4}) : names({1, 2, 3, 4}));
 
     // A new import starts a new series, and stops are filed again from the first list on.
-    prepare(4, Choice::Remove, 1, {3});
-    m_window->onStartClicked();
-    m_window->onStopClicked();
-    QCOMPARE(heading(1), QStringLiteral("第1次抽中"));
-    QCOMPARE(lines(1), names({3}));
+    prepare(4, KeepChoice::Remove, 1, {3});
+    m->control.onStartClicked();
+    m->control.onStopClicked();
+    QCOMPARE(m->event.heading(1), QStringLiteral("第1次抽中"));
+    QCOMPARE(m->event.results(1), names({3}));
 }
 
 // Many start/tick/stop cycles with the real generator: after each stop the result list is a set of
-// distinct names from the pool as it stood, and the pool list, the state and the count agree.
+// distinct names from the pool as it stood, and the pool lost exactly those names with "否".
 void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
     ManualClock clock(1'700'000'000'000'000'000ULL);
     Xoshiro256Generator random(clock, 99);
-    RecordingMessages messages;
-    lotdraw::testing::FakeSpreadsheetApplication spreadsheet;
-    MainWindow window({messages, spreadsheet, QString(), random});
-    m_window.reset();
+    DrawFixture f(random);
 
     constexpr int kCycles = 3000;
     const QStringList fullPool = numbered(QStringLiteral("名字"), 30);
-    lotdraw::testing::loadPool(window, fullPool);
+    f.loadPool(fullPool);
     int refusals = 0;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
-        const int count = window.drawState().poolCount;
-        if (count < 3) {
-            lotdraw::testing::loadPool(window, fullPool);
+        if (f.event.pool().size() < 3) {
+            f.loadPool(fullPool);
         }
         const bool remove = cycle % 3 == 0;
-        window.setKeepChosen(!remove);
-        window.setRemoveChosen(remove);
+        f.event.setKeepChoice(remove ? KeepChoice::Remove : KeepChoice::Keep);
         // Now and then ask for the whole pool, which the first pass refuses.
-        const int size = cycle % 50 == 49 ? window.drawState().poolCount : cycle % 5;
-        window.setNumberText(QString::number(size));
-        const QStringList before = linesOf(window, 0);
+        const int size = cycle % 50 == 49 ? static_cast<int>(f.event.pool().size()) : cycle % 5;
+        f.setNumber(QString::number(size));
+        const QStringList before = f.event.pool();
 
-        window.onStartClicked();
+        f.control.onStartClicked();
         // Ticks come only while the timer runs; a start refused at once leaves it stopped.
-        for (int tick = 0; tick < 1 + cycle % 3 && window.timerInterval() != FormControls::kStoppedInterval; ++tick) {
+        for (int tick = 0; tick < 1 + cycle % 3 && f.controls.isRolling(); ++tick) {
             clock.set(clock.reading() + 100'000'000);
-            window.onRollTick();
+            f.control.onRollTick();
         }
-        if (window.timerInterval() == FormControls::kStoppedInterval) {
+        if (!f.controls.isRolling()) {
             ++refusals;
             continue;
         }
-        const Int16 drawNumber = window.drawState().drawNumber;
-        window.onStopClicked();
-        if (messages.shown().size() > refusals) {
+        const int drawNumber = f.event.drawNumber();
+        f.control.onStopClicked();
+        if (f.messages.shown().size() > refusals) {
             // Every tick was swallowed, and the pass that the stop ran first refused.
             ++refusals;
-            QCOMPARE(window.drawState().drawNumber, drawNumber);
-            QCOMPARE(linesOf(window, 0), before);
+            QCOMPARE(f.event.drawNumber(), drawNumber);
+            QCOMPARE(f.event.pool(), before);
             continue;
         }
 
-        const QStringList drawn = linesOf(window, window.drawState().resultSlot);
+        const QStringList drawn = f.event.results(f.event.latestResultList());
         QCOMPARE(drawn.size(), size);
         QCOMPARE(QSet<QString>(drawn.cbegin(), drawn.cend()).size(), size);
         QStringList expectedPool = before;
@@ -597,12 +509,11 @@ void DrawControlTest::thousandsOfCyclesKeepPoolAndListsConsistent() {
                 expectedPool.removeOne(name);
             }
         }
-        QCOMPARE(linesOf(window, 0), expectedPool);
-        QCOMPARE(window.drawState().poolCount, static_cast<Int16>(expectedPool.size()));
+        QCOMPARE(f.event.pool(), expectedPool);
     }
     QVERIFY(refusals > 0);
-    QCOMPARE(messages.shown().size(), refusals);
+    QCOMPARE(f.messages.shown().size(), refusals);
 }
 
-QTEST_MAIN(DrawControlTest)
+QTEST_GUILESS_MAIN(DrawControlTest)
 #include "draw_control_test.moc"

@@ -1,9 +1,7 @@
 #include "chi_square.h"
 #include "draw/random_generator.h"
-#include "draw/selection_pass.h"
-#include "support/fake_form_controls.h"
+#include "support/draw_fixture.h"
 #include "support/numbered_names.h"
-#include "support/recording_messages.h"
 #include "support/scripted_random.h"
 
 #include <QMap>
@@ -11,15 +9,12 @@
 #include <algorithm>
 #include <vector>
 
-using lotdraw::DrawState;
 using lotdraw::Int16;
 using lotdraw::SelectionPass;
 using lotdraw::Xoshiro256Generator;
 using lotdraw::testing::chiSquareAgainstUniform;
 using lotdraw::testing::chiSquareTail;
-using lotdraw::testing::FakeFormControls;
 using lotdraw::testing::ManualClock;
-using lotdraw::testing::RecordingMessages;
 
 namespace {
 
@@ -37,9 +32,9 @@ public:
     PassRunner(int poolCount, int drawSize, ClockMode mode)
         : m_mode(mode)
         , m_random(m_clock, kSeed)
-        , m_pass(m_state, m_controls, m_messages, m_random) {
-        lotdraw::testing::fillPool(m_state, lotdraw::testing::numbered(QString(), poolCount));
-        m_state.drawSize = static_cast<Int16>(drawSize);
+        , m_draw(m_random) {
+        m_draw.event.setPool(lotdraw::testing::numbered(QString(), poolCount));
+        m_draw.state.drawSize = static_cast<Int16>(drawSize);
     }
 
     // One pass; returns picks(1..drawSize).
@@ -47,12 +42,12 @@ public:
         if (m_mode == ClockMode::TicksBetweenPasses) {
             m_clock.set(m_clock.reading() + 100'000'000);
         }
-        if (m_pass.runSelectionPass() != SelectionPass::Outcome::Selected) {
+        if (m_draw.pass.runSelectionPass() != SelectionPass::Outcome::Selected) {
             throw std::logic_error("a pass that should select refused");
         }
         std::vector<int> picks;
-        for (int i = 1; i <= m_state.drawSize; ++i) {
-            picks.push_back(m_state.picks[static_cast<std::size_t>(i)]);
+        for (int i = 1; i <= m_draw.state.drawSize; ++i) {
+            picks.push_back(m_draw.state.picks[static_cast<std::size_t>(i)]);
         }
         return picks;
     }
@@ -61,10 +56,7 @@ private:
     ClockMode m_mode;
     ManualClock m_clock{1'700'000'000'000'000'000ULL};
     Xoshiro256Generator m_random;
-    DrawState m_state;
-    FakeFormControls m_controls;
-    RecordingMessages m_messages;
-    SelectionPass m_pass;
+    lotdraw::testing::DrawFixture m_draw;
 };
 
 } // namespace

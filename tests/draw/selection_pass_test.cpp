@@ -1,20 +1,17 @@
-#include "draw/selection_pass.h"
-#include "support/fake_form_controls.h"
+#include "support/draw_fixture.h"
 #include "support/numbered_names.h"
 #include "support/operator_texts.h"
-#include "support/recording_messages.h"
 #include "support/scripted_random.h"
 
 #include <QTest>
 #include <cmath>
+#include <memory>
 
-using lotdraw::DrawState;
 using lotdraw::FormControls;
 using lotdraw::Int16;
 using lotdraw::SelectionPass;
-using lotdraw::testing::FakeFormControls;
+using lotdraw::testing::DrawFixture;
 using lotdraw::testing::kTooManyText;
-using lotdraw::testing::RecordingMessages;
 using lotdraw::testing::ScriptedGenerator;
 using lotdraw::testing::unitFor;
 
@@ -22,10 +19,6 @@ namespace {
 
 QString nameAt(int position) {
     return QStringLiteral("名字%1").arg(position);
-}
-
-void fillPool(DrawState &state, int count) {
-    lotdraw::testing::fillPool(state, lotdraw::testing::numbered(QStringLiteral("名字"), count));
 }
 
 // The largest single-precision value below 1.
@@ -37,11 +30,8 @@ class SelectionPassTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-
     void guard_data();
     void guard();
-    void refusalLeavesSelectionAndStopsTheDisplay();
     void redrawsRepeatTheReseed();
     void singleDrawLeavesLaterPicks();
     void candidateFromUnit_data();
@@ -49,19 +39,20 @@ private slots:
     void nothingChosenShowsTheOldFirstPick();
 
 private:
-    DrawState m_state;
-    FakeFormControls m_controls;
-    RecordingMessages m_messages;
-};
+    // A rolling draw on a pool of numbered names; its passes draw the values u given.
+    SelectionPass &rolling(int poolCount, int drawSize, const QList<float> &units = {}) {
+        m_random = ScriptedGenerator(units);
+        m = std::make_unique<DrawFixture>(m_random);
+        m->event.setPool(lotdraw::testing::numbered(QStringLiteral("名字"), poolCount));
+        m->state.drawSize = static_cast<Int16>(drawSize);
+        m->controls.setStartVisible(false);
+        m->controls.setTimerInterval(FormControls::kRollingInterval);
+        return m->pass;
+    }
 
-void SelectionPassTest::init() {
-    m_state = DrawState{};
-    m_controls = FakeFormControls{};
-    m_messages.clear();
-    m_controls.setStartVisible(false);
-    m_controls.setStopVisible(true);
-    m_controls.setTimerInterval(FormControls::kRollingInterval);
-}
+    ScriptedGenerator m_random;
+    std::unique_ptr<DrawFixture> m;
+};
 
 void SelectionPassTest::guard_data() {
     QTest::addColumn<int>("poolCount");
@@ -82,78 +73,58 @@ void SelectionPassTest::guard() {
     QFETCH(int, poolCount);
     QFETCH(int, drawSize);
     QFETCH(bool, refused);
-
-    fillPool(m_state, poolCount);
-    m_state.drawSize = static_cast<Int16>(drawSize);
     QList<float> script;
     for (int i = 0; i < std::max(drawSize, 0); ++i) {
         script.append(unitFor(i + 1, poolCount));
     }
-    ScriptedGenerator random(script);
-    SelectionPass pass(m_state, m_controls, m_messages, random);
+    SelectionPass &pass = rolling(poolCount, drawSize, script);
+    m->state.picks = {0, 3, 2};
+    m->state.shownName = QStringLiteral("旧");
 
     const auto outcome = pass.runSelectionPass();
 
     QCOMPARE(outcome == SelectionPass::Outcome::Refused, refused);
-    QCOMPARE(m_messages.shown(), refused ? QStringList{kTooManyText} : QStringList{});
-    QCOMPARE(m_controls.timerInterval(), refused ? FormControls::kStoppedInterval : FormControls::kRollingInterval);
-    QCOMPARE(m_controls.isStartVisible(), refused);
-    QCOMPARE(m_controls.isStopVisible(), !refused);
-    QCOMPARE(m_state.skipTick, static_cast<Int16>(refused ? 1 : 0));
-    QCOMPARE(random.drawn(), refused ? 0 : std::max(drawSize, 0));
+    QCOMPARE(m->messages.shown(), refused ? QStringList{kTooManyText} : QStringList{});
+    QCOMPARE(m->controls.timerInterval(), refused ? FormControls::kStoppedInterval : FormControls::kRollingInterval);
+    QCOMPARE(m->controls.isStartVisible(), refused);
+    QCOMPARE(m->controls.isStopVisible(), !refused);
+    QCOMPARE(m->state.skipTick, static_cast<Int16>(refused ? 1 : 0));
+    QCOMPARE(m_random.drawn(), refused ? 0 : std::max(drawSize, 0));
     QCOMPARE(pass.selectionsMade(), refused ? 0U : 1U);
-}
-
-void SelectionPassTest::refusalLeavesSelectionAndStopsTheDisplay() {
-    fillPool(m_state, 3);
-    m_state.picks = {0, 2, 3, 1};
-    m_state.shownName = nameAt(2);
-    m_state.drawSize = 3;
-    ScriptedGenerator random;
-    SelectionPass pass(m_state, m_controls, m_messages, random);
-
-    QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Refused);
-    QCOMPARE(m_state.picks[1], Int16{2});
-    QCOMPARE(m_state.picks[2], Int16{3});
-    QCOMPARE(m_state.picks[3], Int16{1});
-    QCOMPARE(m_state.shownName, nameAt(2));
-    QCOMPARE(random.reseeds(), 0);
+    // A refusal leaves the selection and the name on the display as they were.
+    QCOMPARE(m->state.picks[1], Int16(refused || drawSize < 1 ? 3 : 1));
+    const int shown = m->state.picks[1];
+    QCOMPARE(m->state.shownName, refused ? QStringLiteral("旧") : shown <= poolCount ? nameAt(shown) : QString());
 }
 
 // A candidate equal to an earlier pick is drawn again, and every draw, the repeated ones too, comes
 // right after its own reseed.
 void SelectionPassTest::redrawsRepeatTheReseed() {
-    fillPool(m_state, 10);
-    m_state.picks[4] = 9;
-    m_state.drawSize = 3;
-    ScriptedGenerator random(
-        {unitFor(4, 10), unitFor(4, 10), unitFor(7, 10), unitFor(4, 10), unitFor(7, 10), unitFor(2, 10)});
-    SelectionPass pass(m_state, m_controls, m_messages, random);
+    SelectionPass &pass = rolling(
+        10, 3, {unitFor(4, 10), unitFor(4, 10), unitFor(7, 10), unitFor(4, 10), unitFor(7, 10), unitFor(2, 10)});
+    m->state.picks[4] = 9;
 
     QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
-    QCOMPARE(m_state.picks[1], Int16{4});
-    QCOMPARE(m_state.picks[2], Int16{7});
-    QCOMPARE(m_state.picks[3], Int16{2});
-    QCOMPARE(m_state.picks[4], Int16{9});
-    QCOMPARE(m_state.shownName, nameAt(4));
-    QCOMPARE(random.drawn(), 6);
-    QCOMPARE(random.reseeds(), 6);
-    QVERIFY(m_messages.shown().isEmpty());
+    QCOMPARE(m->state.picks[1], Int16{4});
+    QCOMPARE(m->state.picks[2], Int16{7});
+    QCOMPARE(m->state.picks[3], Int16{2});
+    QCOMPARE(m->state.picks[4], Int16{9});
+    QCOMPARE(m->state.shownName, nameAt(4));
+    QCOMPARE(m_random.drawn(), 6);
+    QCOMPARE(m_random.reseeds(), 6);
+    QVERIFY(m->messages.shown().isEmpty());
 }
 
 void SelectionPassTest::singleDrawLeavesLaterPicks() {
-    fillPool(m_state, 10);
-    m_state.picks = {0, 1, 2, 3};
-    m_state.drawSize = 1;
-    ScriptedGenerator random({unitFor(1, 10)});
-    SelectionPass pass(m_state, m_controls, m_messages, random);
+    SelectionPass &pass = rolling(10, 1, {unitFor(1, 10)});
+    m->state.picks = {0, 1, 2, 3};
 
     QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
-    QCOMPARE(m_state.picks[1], Int16{1});
-    QCOMPARE(m_state.picks[2], Int16{2});
-    QCOMPARE(m_state.picks[3], Int16{3});
-    QCOMPARE(m_state.shownName, nameAt(1));
-    QCOMPARE(random.reseeds(), 1);
+    QCOMPARE(m->state.picks[1], Int16{1});
+    QCOMPARE(m->state.picks[2], Int16{2});
+    QCOMPARE(m->state.picks[3], Int16{3});
+    QCOMPARE(m->state.shownName, nameAt(1));
+    QCOMPARE(m_random.reseeds(), 1);
 }
 
 // r = floor(poolCount x u + 1) in double. For pools of 2 and 64 the largest u would reach
@@ -177,35 +148,29 @@ void SelectionPassTest::candidateFromUnit() {
     QFETCH(int, poolCount);
     QFETCH(float, u);
     QFETCH(int, expected);
-
-    fillPool(m_state, poolCount);
-    m_state.drawSize = 1;
-    ScriptedGenerator random({u});
-    SelectionPass pass(m_state, m_controls, m_messages, random);
+    SelectionPass &pass = rolling(poolCount, 1, {u});
 
     QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
-    QCOMPARE(m_state.picks[1], static_cast<Int16>(expected));
-    QCOMPARE(m_state.shownName, nameAt(expected));
+    QCOMPARE(m->state.picks[1], static_cast<Int16>(expected));
+    QCOMPARE(m->state.shownName, nameAt(expected));
 }
 
-// A draw of 0 or fewer chooses nothing and shows whatever the first pick still points at: the empty
-// text before any pass, or a position that has since left the pool.
+// A draw of 0 or fewer chooses nothing and shows whatever the first pick still points at: the
+// empty text before any pass or where the pick lies past the pool's end, else the name there.
 void SelectionPassTest::nothingChosenShowsTheOldFirstPick() {
-    fillPool(m_state, 5);
-    m_state.drawSize = 0;
-    ScriptedGenerator random;
-    SelectionPass pass(m_state, m_controls, m_messages, random);
+    SelectionPass &pass = rolling(5, 0);
 
     QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
-    QCOMPARE(m_state.shownName, QString());
+    QCOMPARE(m->state.shownName, QString());
 
-    m_state.picks[1] = 7;
-    m_state.poolNames[7] = QStringLiteral("已离开");
-    m_state.drawSize = -2;
-    m_state.shownName = QStringLiteral("旧");
+    m->state.drawSize = -2;
+    m->state.picks[1] = 4;
     QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
-    QCOMPARE(m_state.shownName, QStringLiteral("已离开"));
-    QCOMPARE(random.reseeds(), 0);
+    QCOMPARE(m->state.shownName, nameAt(4));
+    m->state.picks[1] = 7;
+    QCOMPARE(pass.runSelectionPass(), SelectionPass::Outcome::Selected);
+    QCOMPARE(m->state.shownName, QString());
+    QCOMPARE(m_random.reseeds(), 0);
 }
 
 QTEST_GUILESS_MAIN(SelectionPassTest)

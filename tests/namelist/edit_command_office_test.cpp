@@ -2,6 +2,7 @@
 #include "office/libreoffice_application.h"
 #include "results/result_export.h"
 #include "support/fake_form_controls.h"
+#include "support/numbered_names.h"
 #include "support/office_fixture.h"
 #include "support/operator_texts.h"
 #include "support/recording_messages.h"
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<LibreOfficeApplication> m_office;
     QString m_path;
     DrawState m_state;
+    EventModel m_event;
     FakeFormControls m_controls;
     RecordingMessages m_messages;
     std::unique_ptr<WorkbookCommands> m_commands;
@@ -82,10 +84,11 @@ void EditCommandOfficeTest::init() {
     QVERIFY(m_fixture->init());
     m_path = m_fixture->path();
     m_state = DrawState{};
+    m_event.restore({});
     m_controls = FakeFormControls{};
     m_messages.clear();
     m_commands = std::make_unique<WorkbookCommands>(
-        WorkbookCommands::Dependencies{m_state, m_controls, m_messages, *m_office, m_path});
+        WorkbookCommands::Dependencies{m_state, m_controls, m_messages, *m_office, m_path, m_event});
 }
 
 void EditCommandOfficeTest::cleanup() {
@@ -104,7 +107,7 @@ void EditCommandOfficeTest::cleanup() {
 void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
     makeWorkbookFromCsv(QStringLiteral("名单\n姓名\n甲\n乙\n"), m_path);
     const QByteArray before = fileBytes(m_path);
-    m_controls.list(1).append(QStringLiteral("中签"));
+    fillResults(m_event, 1, {QStringLiteral("中签")});
 
     m_commands->openForEditing();
 
@@ -125,21 +128,21 @@ void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(officeLockFilePath()), 30'000);
         QVERIFY(m_display->screenshot(QString::fromLocal8Bit(shot)));
     }
-    QCOMPARE(m_controls.lines(1), QStringList{QStringLiteral("中签")});
-    QCOMPARE(m_controls.lines(FormControls::kPoolList), QStringList{});
+    QCOMPARE(m_event.results(1), QStringList{QStringLiteral("中签")});
+    QCOMPARE(m_event.pool(), QStringList{});
 
     // While the window is open: a second press and the import refuse, and nothing changes.
     m_commands->openForEditing();
     m_commands->importPool();
     QCOMPARE(m_messages.shown(), (QStringList{running, running}));
-    QCOMPARE(m_controls.lines(1), QStringList{QStringLiteral("中签")});
+    QCOMPARE(m_event.results(1), QStringList{QStringLiteral("中签")});
     QCOMPARE(workbookWindows().size(), 1);
 
     // The export makes no probe, but it must neither damage the open document nor claim success.
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(officeLockFilePath()), 30'000);
     m_messages.clear();
-    m_controls.list(1).append(QStringLiteral("又一个"));
-    ResultExport exporter({m_controls, m_messages, *m_office, m_path});
+    fillResults(m_event, 1, {QStringLiteral("中签"), QStringLiteral("又一个")});
+    ResultExport exporter({m_controls, m_messages, *m_office, m_path, m_event});
     exporter.exportList(1);
     QCOMPARE(m_messages.shown().size(), 1);
     QVERIFY2(m_messages.shown().constFirst().contains(QStringLiteral("名单工作簿已在电子表格程序中打开")),
@@ -156,7 +159,7 @@ void EditCommandOfficeTest::opensTheWorkbookInAWindowOfTheUsers() {
     m_messages.clear();
     m_commands->importPool();
     QCOMPARE(m_messages.shown(), QStringList{});
-    QCOMPARE(m_controls.lines(FormControls::kPoolList), (QStringList{"甲", "乙"}));
+    QCOMPARE(m_event.pool(), (QStringList{"甲", "乙"}));
 }
 
 void EditCommandOfficeTest::importReadsTheUsersSavedEdits() {
@@ -199,18 +202,18 @@ void EditCommandOfficeTest::importReadsTheUsersSavedEdits() {
     m_commands->importPool();
 
     QCOMPARE(m_messages.shown(), QStringList{});
-    QCOMPARE(m_controls.lines(FormControls::kPoolList), (QStringList{"甲", "乙", "zed"}));
+    QCOMPARE(m_event.pool(), (QStringList{"甲", "乙", "zed"}));
 }
 
 void EditCommandOfficeTest::missingWorkbookChangesNothing() {
-    m_controls.list(2).append(QStringLiteral("中签"));
+    fillResults(m_event, 2, {QStringLiteral("中签")});
 
     m_commands->openForEditing();
 
     QCOMPARE(m_messages.shown().size(), 1);
     QVERIFY2(m_messages.shown().constFirst().contains(QStringLiteral("找不到名单工作簿")),
              qPrintable(m_messages.shown().constFirst()));
-    QCOMPARE(m_controls.lines(2), QStringList{QStringLiteral("中签")});
+    QCOMPARE(m_event.results(2), QStringList{QStringLiteral("中签")});
     QVERIFY(m_display->windowsTitled(QStringLiteral("LibreOffice")).isEmpty());
     // Nothing was left running, so the next press is not refused.
     m_messages.clear();

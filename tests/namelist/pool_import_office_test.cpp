@@ -45,6 +45,7 @@ private:
     LibreOfficeApplication m_office{LibreOfficeOptions{.profileFolder = m_fixture.profileFolder()}};
     QString m_path;
     DrawState m_state;
+    EventModel m_event;
     FakeFormControls m_controls;
     RecordingMessages m_messages;
     std::unique_ptr<WorkbookCommands> m_commands;
@@ -58,10 +59,11 @@ void PoolImportOfficeTest::init() {
     QVERIFY(m_fixture.init());
     m_path = m_fixture.path();
     m_state = DrawState{};
+    m_event.restore({});
     m_controls = FakeFormControls{};
     m_messages.clear();
     m_commands = std::make_unique<WorkbookCommands>(
-        WorkbookCommands::Dependencies{m_state, m_controls, m_messages, m_office, m_path});
+        WorkbookCommands::Dependencies{m_state, m_controls, m_messages, m_office, m_path, m_event});
 }
 
 void PoolImportOfficeTest::cleanup() {
@@ -106,7 +108,7 @@ void PoolImportOfficeTest::importsColumnA() {
     m_commands->importPool();
 
     QCOMPARE(m_messages.shown(), QStringList{});
-    QCOMPARE(m_controls.lines(FormControls::kPoolList), expected);
+    QCOMPARE(m_event.pool(), expected);
     QCOMPARE(fileBytes(m_path), before);
 }
 
@@ -148,7 +150,7 @@ void PoolImportOfficeTest::failureIsToldAndLeavesTheWorkbook() {
     QCOMPARE(m_messages.shown().size(), 1);
     const QString shown = m_messages.shown().constFirst();
     QVERIFY2(shown.contains(message) && shown.contains(QDir::toNativeSeparators(m_path)), qPrintable(shown));
-    QCOMPARE(m_controls.lines(FormControls::kPoolList), QStringList{});
+    QCOMPARE(m_event.pool(), QStringList{});
     QVERIFY(QFileInfo::exists(m_path));
     if (plainFile) {
         QCOMPARE(fileBytes(m_path), before);

@@ -7,12 +7,19 @@
 using namespace lotdraw;
 using lotdraw::testing::FakeFormControls;
 
-using lotdraw::testing::append;
-
 namespace {
 
 QStringList numbered(int count) {
     return lotdraw::testing::numbered(QStringLiteral("名"), count);
+}
+
+// The pool (list 0) or result list 1..4 of an event holds these names.
+void fill(EventModel &event, int list, const QStringList &names) {
+    if (list == 0) {
+        event.setPool(names);
+    } else {
+        lotdraw::testing::fillResults(event, list, names);
+    }
 }
 
 } // namespace
@@ -23,8 +30,7 @@ class EnlargedViewTest : public QObject {
 private slots:
     void openCopiesTheSource_data();
     void openCopiesTheSource();
-    void openingAgainReplacesTheLines();
-    void closeHidesAndKeepsTheLines();
+    void openingAgainReplacesTheLinesAndCloseHides();
 };
 
 void EnlargedViewTest::openCopiesTheSource_data() {
@@ -32,8 +38,8 @@ void EnlargedViewTest::openCopiesTheSource_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("empty pool list") << 0 << QStringList{} << QStringList{};
-    QTest::newRow("pool list") << 0 << numbered(7) << numbered(7);
+    QTest::newRow("empty pool") << 0 << QStringList{} << QStringList{};
+    QTest::newRow("pool") << 0 << numbered(7) << numbered(7);
     QTest::newRow("fourth result list") << 4 << numbered(3) << numbered(3);
     QTest::newRow("exactly 100 lines") << 1 << numbered(100) << numbered(100);
     QTest::newRow("more than 100 lines") << 2 << numbered(130) << numbered(100);
@@ -46,43 +52,32 @@ void EnlargedViewTest::openCopiesTheSource() {
     QFETCH(int, source);
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
+    EventModel event;
+    fill(event, source, lines);
     FakeFormControls controls;
-    append(controls.list(source), lines);
-    EnlargedView view(controls);
+    EnlargedView view(event, controls);
 
     view.open(source);
 
-    QVERIFY(controls.isEnlargedListVisible());
-    QVERIFY(controls.isEnlargedCloseVisible());
+    QVERIFY(controls.isEnlargedListOpen());
     QCOMPARE(controls.enlargedLines(), expected);
-    QCOMPARE(controls.lines(source), lines);
 }
 
-void EnlargedViewTest::openingAgainReplacesTheLines() {
+void EnlargedViewTest::openingAgainReplacesTheLinesAndCloseHides() {
+    EventModel event;
+    fill(event, 0, numbered(50));
+    fill(event, 2, {QStringLiteral("甲")});
     FakeFormControls controls;
-    append(controls.list(0), numbered(50));
-    append(controls.list(2), {QStringLiteral("甲")});
-    EnlargedView view(controls);
+    EnlargedView view(event, controls);
 
     // Another list, then the same one again: its lines once.
     view.open(0);
     view.open(2);
     view.open(2);
-
     QCOMPARE(controls.enlargedLines(), QStringList{QStringLiteral("甲")});
-}
-
-void EnlargedViewTest::closeHidesAndKeepsTheLines() {
-    FakeFormControls controls;
-    append(controls.list(3), numbered(4));
-    EnlargedView view(controls);
-    view.open(3);
 
     view.close();
-
-    QVERIFY(!controls.isEnlargedListVisible());
-    QVERIFY(!controls.isEnlargedCloseVisible());
-    QCOMPARE(controls.enlargedLines(), numbered(4));
+    QVERIFY(!controls.isEnlargedListOpen());
 }
 
 QTEST_GUILESS_MAIN(EnlargedViewTest)

@@ -102,16 +102,12 @@ private slots:
     void officeKilledDuringTheSaveLeavesAWholeWorkbook();
 
 private:
-    void fillList(int list, const QStringList &lines) {
-        m_controls.list(list).clear();
-        for (const QString &line : lines) {
-            m_controls.list(list).append(line);
-        }
-    }
+    void fillList(int list, const QStringList &lines) { fillResults(m_event, list, lines); }
 
     // The automation profile of our own, so the kill below finds our office and no other.
     OfficeFixture m_fixture;
     QString m_path;
+    EventModel m_event;
     FakeFormControls m_controls;
     RecordingMessages m_messages;
     LibreOfficeApplication m_office{LibreOfficeOptions{.profileFolder = m_fixture.profileFolder()}};
@@ -124,11 +120,12 @@ private:
 void ResultExportOfficeTest::init() {
     QVERIFY(m_fixture.init());
     m_path = m_fixture.path();
+    m_event.restore({});
     m_controls = FakeFormControls{};
     m_messages.clear();
     m_killer.moment.clear();
-    m_export =
-        std::make_unique<ResultExport>(ResultExport::Dependencies{m_controls, m_messages, m_spreadsheet, m_path});
+    m_export = std::make_unique<ResultExport>(
+        ResultExport::Dependencies{m_controls, m_messages, m_spreadsheet, m_path, m_event});
     makeWorkbookFromCsv(startingCsv(), m_path);
 }
 

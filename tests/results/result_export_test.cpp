@@ -18,14 +18,15 @@ namespace {
 const QString kPath = QStringLiteral("/opt/lotdraw/导入名单.xls");
 
 struct Fixture {
+    EventModel event;
     FakeFormControls controls;
     RecordingMessages messages;
     FakeSpreadsheetApplication spreadsheet;
-    ResultExport exporter{{controls, messages, spreadsheet, kPath}};
+    ResultExport exporter{{controls, messages, spreadsheet, kPath, event}};
 
     Fixture() { spreadsheet.setWorkbookPath(kPath); }
 
-    void fill(int list, const QStringList &lines) { lotdraw::testing::append(controls.list(list), lines); }
+    void fill(int list, const QStringList &lines) { lotdraw::testing::fillResults(event, list, lines); }
 
     // Rows 3..102 of a column of the saved workbook, trailing empty cells left off.
     [[nodiscard]] QStringList savedColumn(int column) const {
@@ -83,7 +84,7 @@ void ResultExportTest::exportWritesTheListIntoItsColumn() {
     QCOMPARE(f.savedColumn(resultList + 1), expected);
     QCOMPARE(f.messages.shown(), QStringList{});
     QVERIFY(f.controls.isExportNoticeVisible());
-    QCOMPARE(f.controls.lines(resultList), lines);
+    QCOMPARE(f.event.results(resultList), lines);
     QCOMPARE(f.spreadsheet.liveInstances(), 0);
     QCOMPARE(f.controls.busyChanges(), (QList<bool>{true, false}));
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "state/draw_state.h"
-#include "state/list_lines.h"
+#include "event/event_model.h"
 
 #include <QStringList>
 
@@ -16,18 +15,11 @@ inline QStringList numbered(const QString &prefix, int count) {
     return result;
 }
 
-// The pool of a draw state: these names at positions 1.., and their count.
-inline void fillPool(DrawState &state, const QStringList &names) {
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        state.poolNames.at(static_cast<std::size_t>(i) + 1) = names.at(i);
-    }
-    state.poolCount = toInt16(names.size());
-}
-
-inline void append(ListLines &list, const QStringList &lines) {
-    for (const QString &line : lines) {
-        list.append(line);
-    }
+// The event with these names in result list 1..4, and the rest as it was.
+inline void fillResults(EventModel &event, int list, const QStringList &names) {
+    EventSnapshot changed = event.snapshot();
+    changed.results.at(static_cast<std::size_t>(list - 1)) = names;
+    event.restore(changed);
 }
 
 } // namespace lotdraw::testing

@@ -14,6 +14,9 @@ inline QString numberOutOfRangeText(int poolCount) {
     return QStringLiteral("抽取值（每次抽取的人数）必须至少为1，并且小于被抽总人数（现有%1人），请重新输入！")
         .arg(poolCount);
 }
+inline const QString kNothingDrawnText = QStringLiteral("本轮还没有抽签，没有可以打印的抽签记录。");
+inline const QString kNotPrintedText =
+    QStringLiteral("抽签记录没有打印出来。请检查打印机；如果是保存为PDF文件，请另选一个可以写入的文件夹。");
 inline const QString kSeriesFullText =
     QStringLiteral("本轮抽签已达32767次，不能再记录结果！请重新导入抽签对象，开始新的一轮抽签。");
 

@@ -50,13 +50,4 @@ inline QColor backgroundOf(QListWidget *list) {
     return image.pixelColor(image.width() / 2, image.height() - 6);
 }
 
-// What an import leaves behind, without the workbook: a new series on a pool of these names, listed
-// with its count.
-inline void loadPool(MainWindow &window, const QStringList &names) {
-    window.resetForNewSeries();
-    fillPool(window.drawState(), names);
-    window.refillPoolList();
-    window.setPoolCountText(DrawStateProcedures::poolCountText(static_cast<int>(names.size())));
-}
-
 } // namespace lotdraw::testing

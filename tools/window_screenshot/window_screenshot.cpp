@@ -5,9 +5,13 @@
 // --full-screen WxH shows the window as full screen shows it on a screen of W x H pixels;
 // --stage WxH pictures the stage on a screen of W x H pixels during a draw of sample names (into the
 // output file) and after its stop (into the same name with "-result" before the extension);
-// --draw N sets the names per draw for --stage (3 unless given).
+// --results pictures the form after five draws of sample names, the drawn names leaving the pool;
+// --draw N sets the names per draw for --stage and --results (3 unless given);
+// --seed N draws from a fixed seed on a clock that stands still, so that two pictures of the stage
+// (of one build or of two) can be compared pixel for pixel.
 
 #include "app/main_window.h"
+#include "draw/random_generator.h"
 #include "namelist/program_folder.h"
 #include "office/libreoffice_application.h"
 #include "state/messages.h"
@@ -22,6 +26,15 @@ namespace {
 class SilentMessages final : public lotdraw::Messages {
 public:
     void show(const QString &text) override { QTextStream(stderr) << text << '\n'; }
+    [[nodiscard]] bool ask(const QString &question) override {
+        QTextStream(stderr) << question << '\n';
+        return false;
+    }
+};
+
+class StillClock final : public lotdraw::Clock {
+public:
+    [[nodiscard]] std::uint64_t reading() const override { return 0; }
 };
 
 const QStringList kSampleNames{QStringLiteral("张伟"), QStringLiteral("王芳"), QStringLiteral("李娜"),
@@ -43,17 +56,39 @@ bool save(QWidget &widget, const QString &output) {
     return true;
 }
 
+// A pool of 99 sample names, ready for draws of `drawSize`.
+void loadSamplePool(lotdraw::MainWindow &window, int drawSize) {
+    QStringList pool;
+    for (int i = 0; i < lotdraw::DrawState::kCapacity - 1; ++i) {
+        const QString &name = kSampleNames.at(i % kSampleNames.size());
+        const int round = i / static_cast<int>(kSampleNames.size());
+        pool.append(round == 0 ? name : name + QString::number(round + 1));
+    }
+    window.event().setPool(pool);
+    window.controls().setNumberText(QString::number(drawSize));
+}
+
+void drawOnce(lotdraw::MainWindow &window) {
+    window.onStartClicked();
+    window.onRollTick();
+    window.onRollTick();
+    window.onStopClicked();
+}
+
+// Five draws of `drawSize` from the sample pool, the drawn names leaving it.
+int pictureResults(lotdraw::MainWindow &window, int drawSize, const QString &output) {
+    loadSamplePool(window, drawSize);
+    window.event().setKeepChoice(lotdraw::KeepChoice::Remove);
+    window.show();
+    for (int draw = 0; draw < 5; ++draw) {
+        drawOnce(window);
+    }
+    return save(window, output) ? 0 : 1;
+}
+
 // A pool of 99 sample names, a draw of `drawSize` rolling on the stage, then stopped.
 int pictureStage(lotdraw::MainWindow &window, QSize screenSize, int drawSize, const QString &output) {
-    lotdraw::DrawState &state = window.drawState();
-    for (int i = 1; i <= lotdraw::DrawState::kCapacity - 1; ++i) {
-        const QString &name = kSampleNames.at((i - 1) % kSampleNames.size());
-        const int round = (i - 1) / static_cast<int>(kSampleNames.size());
-        state.poolNames[static_cast<std::size_t>(i)] = round == 0 ? name : name + QString::number(round + 1);
-    }
-    state.poolCount = lotdraw::DrawState::kCapacity - 1;
-    window.refillPoolList();
-    window.setNumberText(QString::number(drawSize));
+    loadSamplePool(window, drawSize);
     window.show();
     window.setStageShown(true);
     auto *stage = window.findChild<QWidget *>(QStringLiteral("stageWindow"));
@@ -96,7 +131,12 @@ int main(int argc, char *argv[]) {
     parser.addOption(notice);
     parser.addOption(fullScreen);
     parser.addOption(stage);
+    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Draw from this seed on a still clock"),
+                                  QStringLiteral("N"));
+    const QCommandLineOption results(QStringLiteral("results"), QStringLiteral("Picture the form after five draws"));
     parser.addOption(draw);
+    parser.addOption(seed);
+    parser.addOption(results);
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
         parser.showHelp(2);
@@ -111,7 +151,10 @@ int main(int argc, char *argv[]) {
 
     SilentMessages messages;
     lotdraw::LibreOfficeApplication spreadsheet; // never started: nothing here clicks a button
-    lotdraw::MainWindow window({messages, spreadsheet, lotdraw::nameListWorkbookPath()});
+    const StillClock clock;
+    lotdraw::Xoshiro256Generator seeded(clock, parser.value(seed).toULongLong());
+    lotdraw::RandomGenerator &random = parser.isSet(seed) ? seeded : lotdraw::systemRandomGenerator();
+    lotdraw::MainWindow window({messages, spreadsheet, lotdraw::nameListWorkbookPath(), random});
     if (parser.isSet(stage)) {
         const QSize stageSize = sizeOption(parser.value(stage));
         const int drawSize = parser.value(draw).toInt();
@@ -120,15 +163,18 @@ int main(int argc, char *argv[]) {
         }
         return pictureStage(window, stageSize, drawSize, parser.positionalArguments().constFirst());
     }
-    if (parser.isSet(enlarged)) {
-        for (const QString &name : kSampleNames) {
-            window.enlargedList().append(name);
+    if (parser.isSet(results)) {
+        const int drawSize = parser.value(draw).toInt();
+        if (drawSize < 1 || drawSize * 5 >= lotdraw::DrawState::kCapacity - 1) {
+            parser.showHelp(2);
         }
-        window.setEnlargedListVisible(true);
-        window.setEnlargedCloseVisible(true);
+        return pictureResults(window, drawSize, parser.positionalArguments().constFirst());
+    }
+    if (parser.isSet(enlarged)) {
+        window.controls().showEnlargedList(kSampleNames);
     }
     if (parser.isSet(notice)) {
-        window.setExportNoticeVisible(true);
+        window.controls().setExportNoticeVisible(true);
     }
     window.show();
     if (screenSize.isValid()) {
