@@ -134,6 +134,9 @@ void EventRecovery::offerLeftEvent() {
         if (!keptAs) {
             m_lock.reset(); // this run writes no file over those bytes
         }
+    } else if (left->pool.isEmpty() && left->drawNumber == 0) {
+        // An import that failed, or a choice made before any: nothing the question could bring back.
+        QFile::remove(filePath());
     } else if (m_messages.ask(kRestoreQuestion)) {
         m_event.restore(*left); // and kept again at once, in this run's file
     } else {

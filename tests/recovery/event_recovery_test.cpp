@@ -205,19 +205,27 @@ void EventRecoveryTest::nextStart_data() {
     QTest::addColumn<QString>("end");
     QTest::addColumn<bool>("yes");
     QTest::addColumn<bool>("restored");
-    QTest::newRow("after a normal close") << "close" << true << false;
-    QTest::newRow("after a crash, 是") << "crash" << true << true;
-    QTest::newRow("after a crash, 否") << "crash" << false << false;
+    QTest::addColumn<bool>("anythingLeft"); // besides a series begun and a choice
+    QTest::newRow("after a normal close") << "close" << true << false << true;
+    QTest::newRow("after a crash, 是") << "crash" << true << true << true;
+    QTest::newRow("after a crash, 否") << "crash" << false << false << true;
     // The lock stays behind too, with the process that held it gone.
-    QTest::newRow("after a kill, 是") << "kill" << true << true;
+    QTest::newRow("after a kill, 是") << "kill" << true << true << true;
+    QTest::newRow("after a crash with no name imported") << "crash" << true << false << false;
 }
 
 void EventRecoveryTest::nextStart() {
     QFETCH(QString, end);
     QFETCH(bool, yes);
     QFETCH(bool, restored);
+    QFETCH(bool, anythingLeft);
     auto run = std::make_unique<Run>(m_messages);
-    run->event.restore(sampleEvent());
+    if (anythingLeft) {
+        run->event.restore(sampleEvent());
+    } else {
+        run->event.startSeries();
+        run->event.setKeepChoice(KeepChoice::Remove);
+    }
     const QString lock = QString(run->recovery.filePath()).replace(QStringLiteral(".json"), QStringLiteral(".lock"));
     QByteArray lockText = bytesOf(lock);
     if (end == QStringLiteral("close")) {
@@ -237,7 +245,8 @@ void EventRecoveryTest::nextStart() {
 
     run = std::make_unique<Run>(m_messages);
     const QString question = QStringLiteral("上次抽签没有正常结束。是否恢复上次的名单和抽签结果？");
-    QCOMPARE(m_messages.shown(), end == QStringLiteral("close") ? QStringList{} : QStringList{question});
+    const bool asked = end != QStringLiteral("close") && anythingLeft;
+    QCOMPARE(m_messages.shown(), asked ? QStringList{question} : QStringList{});
     QCOMPARE(run->event.snapshot(), restored ? sampleEvent() : EventSnapshot{});
     QCOMPARE(files(), restored ? QStringList{QStringLiteral("event-1.json")} : QStringList{});
     // The next draw continues the series, and is kept.
