@@ -32,11 +32,6 @@ void CallThread::start(std::function<void()> call, std::function<void()> onDone)
     m_changed.notify_all();
 }
 
-bool CallThread::waitFor(std::chrono::microseconds timeout) {
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, timeout, [this] { return m_done; });
-}
-
 bool CallThread::isDone() {
     const std::lock_guard lock(m_mutex);
     return m_done;
@@ -75,7 +70,6 @@ void CallThread::serve() {
         lock.lock();
         m_error = error;
         m_done = true;
-        m_changed.notify_all();
         lock.unlock();
         if (onDone) {
             onDone();

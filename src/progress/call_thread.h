@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -24,8 +23,6 @@ public:
     // Starts `call` on the thread, then runs `onDone` there once it has returned (to wake the
     // caller). Only one call at a time: the previous one must have been finished.
     void start(std::function<void()> call, std::function<void()> onDone);
-    // Waits at most `timeout` for the call to return; true when it has.
-    [[nodiscard]] bool waitFor(std::chrono::microseconds timeout);
     [[nodiscard]] bool isDone();
     // Once the call is done: rethrows what it threw, if anything.
     void finish();
