@@ -5,7 +5,6 @@
 #include "office/workbook_file.h"
 
 #include <QString>
-#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <memory>
@@ -55,10 +54,6 @@ private:
 
     CalcWorkbook(OfficeConnection &office, QString path, WorkbookFormat format, bool isNew);
     void load();
-    // The office's load, with a view or without; nothing when the office refused it, which the
-    // interaction handler knows why.
-    [[nodiscard]] css::uno::Reference<css::lang::XComponent>
-    loadDocument(const css::uno::Sequence<css::beans::PropertyValue> &arguments, bool withView);
 
     [[noreturn]] void failLoad(OfficeQuestion question) const;
     void attach(const css::uno::Reference<css::lang::XComponent> &component);
