@@ -71,10 +71,6 @@ HandOverResult waitForHandOver(pid_t group, const QString &path, std::chrono::mi
     }
 }
 
-int wholeSeconds(std::chrono::milliseconds duration) {
-    return static_cast<int>(std::chrono::ceil<std::chrono::seconds>(duration).count());
-}
-
 // The user's office, started for `path`; the id of its process group.
 pid_t startUsersOffice(const LibreOfficeOptions &options, const QString &path) {
     const QString program = options.programFolder + QStringLiteral("/soffice");
@@ -101,7 +97,7 @@ void handOverToUser(const LibreOfficeOptions &options, const QString &path, cons
             throw SpreadsheetError(office_messages::windowEnded(path));
         case HandOverResult::TimedOut:
             endProcessGroup(group, options.killTimeout);
-            throw SpreadsheetError(office_messages::windowTimedOut(path, wholeSeconds(options.handOverTimeout)));
+            throw SpreadsheetError(office_messages::windowTimedOut(path, options.handOverTimeout));
         case HandOverResult::Cancelled:
             endProcessGroup(group, options.killTimeout);
             throw SpreadsheetCancelled();

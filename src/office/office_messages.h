@@ -2,11 +2,17 @@
 
 #include <QDir>
 #include <QString>
+#include <chrono>
 
 namespace lotdraw::office_messages {
 
 // The texts the operator is shown when the spreadsheet application fails. Each names the file or
 // the step, so that the operator knows what to mend.
+
+// A limit as the operator reads it: whole seconds, rounded up.
+inline int wholeSeconds(std::chrono::milliseconds limit) {
+    return static_cast<int>(std::chrono::ceil<std::chrono::seconds>(limit).count());
+}
 
 inline QString cannotStart(const QString &reason) {
     return QStringLiteral("无法启动电子表格程序（LibreOffice Calc）：%1").arg(reason);
@@ -22,10 +28,10 @@ inline QString notResponding() {
 
 // The office froze while it opened the workbook and was ended: the file itself is the likely cause,
 // so trying again would end the same way.
-inline QString openTimedOut(const QString &path, int seconds) {
+inline QString openTimedOut(const QString &path, std::chrono::milliseconds limit) {
     return QStringLiteral("名单工作簿没能在 %1 秒内打开，电子表格程序没有响应，已被强制结束：%2\n"
                           "这个文件可能已损坏，请在电子表格程序中检查它，或换用一个完好的名单工作簿。")
-        .arg(seconds)
+        .arg(wholeSeconds(limit))
         .arg(QDir::toNativeSeparators(path));
 }
 
@@ -121,9 +127,9 @@ inline QString windowEnded(const QString &path) {
         .arg(QDir::toNativeSeparators(path));
 }
 
-inline QString windowTimedOut(const QString &path, int seconds) {
+inline QString windowTimedOut(const QString &path, std::chrono::milliseconds limit) {
     return QStringLiteral("电子表格程序在 %1 秒内没有打开名单工作簿，已将它结束：%2\n请再试一次。")
-        .arg(seconds)
+        .arg(wholeSeconds(limit))
         .arg(QDir::toNativeSeparators(path));
 }
 

@@ -38,10 +38,6 @@ css::beans::PropertyValue formatArgument(WorkbookFormat format) {
     return property("FilterName", css::uno::Any(filterOf(format)));
 }
 
-int wholeSeconds(std::chrono::milliseconds duration) {
-    return static_cast<int>(std::chrono::ceil<std::chrono::seconds>(duration).count());
-}
-
 // Loads the document without a frame or a view: the model alone, from the same filter.
 Reference<css::lang::XComponent>
 loadModel(OfficeConnection &office, css::uno::Sequence<css::beans::PropertyValue> arguments, const QString &path) {
@@ -80,7 +76,7 @@ Reference<css::lang::XComponent> loadDocument(OfficeConnection &office, const QS
     } catch (const SpreadsheetError &) {
         // The office froze on this very file: another try would end the same way.
         if (office.timedOut()) {
-            throw SpreadsheetError(office_messages::openTimedOut(path, wholeSeconds(office.options().fileTimeout)));
+            throw SpreadsheetError(office_messages::openTimedOut(path, office.options().fileTimeout));
         }
         throw;
     }
