@@ -33,6 +33,13 @@ QString shownText(const Reference<css::table::XCell> &cell) {
     return uno::toQString(Reference<css::text::XText>(cell, UNO_QUERY_THROW)->getString());
 }
 
+// Refuses a column range outside the sheet with a message naming its first cell.
+void checkColumnRange(int column, int firstRow, int rowCount) {
+    if (column < 1 || column > kMaxColumn || firstRow < 1 || rowCount < 0 || rowCount > kMaxRow - firstRow + 1) {
+        throw SpreadsheetError(office_messages::badCell(firstRow, column));
+    }
+}
+
 } // namespace
 
 void prepareTextCells(OfficeConnection &office) {
@@ -50,12 +57,6 @@ void prepareTextCells(OfficeConnection &office) {
             }
         }
     });
-}
-
-void checkColumnRange(int column, int firstRow, int rowCount) {
-    if (column < 1 || column > kMaxColumn || firstRow < 1 || rowCount < 0 || rowCount > kMaxRow - firstRow + 1) {
-        throw SpreadsheetError(office_messages::badCell(firstRow, column));
-    }
 }
 
 QStringList CalcCells::readColumn(int column, int firstRow, int maxRows) {

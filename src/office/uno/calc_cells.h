@@ -47,7 +47,4 @@ private:
 // office has, and the like), which takes about as long as the load itself.
 void prepareTextCells(OfficeConnection &office);
 
-// Refuses a column range outside the sheet with a message naming its first cell.
-void checkColumnRange(int column, int firstRow, int rowCount);
-
 } // namespace lotdraw
