@@ -10,6 +10,7 @@
 #include "namelist/name_list_layout.h"
 #include "namelist/name_list_workbook.h"
 #include "office/libreoffice_application.h"
+#include "support/numbered_names.h"
 #include "support/office_fixture.h"
 
 #include <QCoreApplication>
@@ -30,11 +31,7 @@ struct Fixture {
 Fixture *fixture = nullptr;
 
 QStringList names() {
-    QStringList result;
-    for (int index = 1; index <= Layout::kPoolRows; ++index) {
-        result.append(QStringLiteral("姓名%1").arg(index));
-    }
-    return result;
+    return lotdraw::testing::numbered(QStringLiteral("姓名"), Layout::kPoolRows);
 }
 
 void import(benchmark::State &state) {
