@@ -1,10 +1,9 @@
 // Click-to-result times of the import and the export against the real LibreOffice, each beside a
 // bare office start (`soffice --headless --terminate_after_init`, the floor of any command that
 // starts an office) and a plain `soffice --headless --convert-to csv` of the same workbook, both
-// made in the same run. The
-// workbook comes with Excel 97, Office Open XML and OpenDocument content, always as "导入名单.xls".
-// The commands run once on their own and once behind the window, whose waiter hands each office
-// call to a thread of its own while the window keeps its events.
+// made in the same run. The workbook comes with Excel 97, Office Open XML and OpenDocument content,
+// always as "导入名单.xls". The commands run once on their own and once behind the window, whose
+// waiter hands each office call to a thread of its own while the window keeps its events.
 #include "app/main_window.h"
 #include "namelist/workbook_commands.h"
 #include "office/libreoffice_application.h"
