@@ -259,8 +259,7 @@ std::vector<ComposedBlock> RecordComposer::blocks(const EventRecord &record) con
 // The top of every page after the first: what the sheet is and the event's day.
 ComposedBlock RecordComposer::continuedHeader(const EventRecord &record) const {
     ComposedBlock header;
-    appendWrapped(header, RecordStyle::Note,
-                  texts::continuedTitle() + QStringLiteral("　") + texts::dateText(record.date), Qt::AlignLeft);
+    appendWrapped(header, RecordStyle::Note, texts::continuedTitle(record.date), Qt::AlignLeft);
     header.lines.push_back({lineHeight(RecordStyle::Note) * 0.5, {}});
     return header;
 }

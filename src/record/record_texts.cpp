@@ -8,18 +8,18 @@ namespace {
 
 const QString kGap = QStringLiteral("　"); // an ideographic space between the parts of a line
 
+QString dateText(QDate date) {
+    return QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+}
+
 } // namespace
 
 QString title() {
     return QString::fromUtf16(build_info::kProgramName) + kGap + QStringLiteral("抽签记录");
 }
 
-QString continuedTitle() {
-    return title() + QStringLiteral("（续）");
-}
-
-QString dateText(QDate date) {
-    return QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+QString continuedTitle(QDate date) {
+    return title() + QStringLiteral("（续）") + kGap + dateText(date);
 }
 
 QString dateLine(QDate date) {

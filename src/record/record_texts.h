@@ -11,10 +11,8 @@ namespace lotdraw::record_texts {
 
 // "现场抽签　抽签记录": the program's name and what the sheet is, at the top of the first page.
 [[nodiscard]] QString title();
-// "现场抽签　抽签记录（续）": at the top of every later page.
-[[nodiscard]] QString continuedTitle();
-// "2026年3月5日"
-[[nodiscard]] QString dateText(QDate date);
+// "现场抽签　抽签记录（续）　2026年3月5日": at the top of every later page, with the event's day.
+[[nodiscard]] QString continuedTitle(QDate date);
 // "日期：2026年3月5日"
 [[nodiscard]] QString dateLine(QDate date);
 // "名单文件：导入名单.xls"

@@ -1,3 +1,4 @@
+#include "event/event_model.h"
 #include "record/record_layout.h"
 #include "record/record_pagination.h"
 #include "record/record_printer.h"
@@ -95,7 +96,7 @@ EventRecord RecordTest::recordFromRow() {
             drawn[names / 2] = kLongName;
         }
         const QDateTime stoppedAt(day, QTime(23, 58).addSecs(60 * (number - 1)));
-        record.draws.append({number, stoppedAt, (number - 1) % 4 + 1, number % 2 == 0, drawn});
+        record.draws.append({number, stoppedAt, EventModel::resultListOf(number), number % 2 == 0, drawn});
     }
     return record;
 }

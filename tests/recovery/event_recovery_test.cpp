@@ -1,6 +1,7 @@
 #include "recovery/event_file.h"
 #include "recovery/event_recovery.h"
 #include "support/numbered_names.h"
+#include "support/office_fixture.h"
 #include "support/recording_messages.h"
 
 #include <QDir>
@@ -17,7 +18,9 @@
 #include <sys/stat.h>
 
 using namespace lotdraw;
+using lotdraw::testing::fileBytes;
 using lotdraw::testing::numbered;
+using lotdraw::testing::writeFile;
 
 namespace {
 
@@ -35,16 +38,6 @@ EventSnapshot sampleEvent() {
             .drawNumber = 6,
             .choice = KeepChoice::Remove,
             .record = record};
-}
-
-QByteArray bytesOf(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void write(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
 // The JSON value with the field at `path` ("record/draws/1/names") replaced.
@@ -187,7 +180,7 @@ void EventRecoveryTest::everyChangeIsKeptBeforeTheViewsShowIt() {
     Run run(m_messages);
     const QString path = run.recovery.filePath();
     QList<bool> kept; // at each signal to the views: whether the file already holds the change
-    const auto view = [&] { kept.append(bytesOf(path) == eventFileText(run.event.snapshot())); };
+    const auto view = [&] { kept.append(fileBytes(path) == eventFileText(run.event.snapshot())); };
     connect(&run.event, &EventModel::poolChanged, this, view);
     connect(&run.event, &EventModel::latestResultListChanged, this, view);
     connect(&run.event, &EventModel::keepChoiceChanged, this, view);
@@ -227,7 +220,7 @@ void EventRecoveryTest::nextStart() {
         run->event.setKeepChoice(KeepChoice::Remove);
     }
     const QString lock = QString(run->recovery.filePath()).replace(QStringLiteral(".json"), QStringLiteral(".lock"));
-    QByteArray lockText = bytesOf(lock);
+    QByteArray lockText = fileBytes(lock);
     if (end == QStringLiteral("close")) {
         run->recovery.finish();
     }
@@ -238,7 +231,7 @@ void EventRecoveryTest::nextStart() {
         QVERIFY(gone.waitForStarted());
         const QByteArray pid = QByteArray::number(gone.processId());
         QVERIFY(gone.waitForFinished());
-        write(lock, lockText.replace(0, lockText.indexOf('\n'), pid));
+        writeFile(lock, lockText.replace(0, lockText.indexOf('\n'), pid));
     }
     QCOMPARE(QDir(recoveryFolder()).isEmpty(), end == QStringLiteral("close"));
     m_messages.answerYes(yes);
@@ -251,7 +244,7 @@ void EventRecoveryTest::nextStart() {
     QCOMPARE(files(), restored ? QStringList{QStringLiteral("event-1.json")} : QStringList{});
     // The next draw continues the series, and is kept.
     run->event.recordDraw({QStringLiteral("张伟1")}, std::nullopt);
-    QCOMPARE(eventFromFileText(bytesOf(run->recovery.filePath())), run->event.snapshot());
+    QCOMPARE(eventFromFileText(fileBytes(run->recovery.filePath())), run->event.snapshot());
     QCOMPARE(run->event.heading(3), QStringLiteral("第%1次抽中").arg(restored ? 7 : 3));
 }
 
@@ -267,7 +260,7 @@ void EventRecoveryTest::runningCopiesKeepFilesOfTheirOwn() {
 
     second.reset(); // ends abnormally while the first runs on
     first.event.setPool({QStringLiteral("乙")});
-    QCOMPARE(eventFromFileText(bytesOf(first.recovery.filePath()))->pool, QStringList{QStringLiteral("乙")});
+    QCOMPARE(eventFromFileText(fileBytes(first.recovery.filePath()))->pool, QStringList{QStringLiteral("乙")});
     m_messages.answerYes(true);
     second = std::make_unique<Run>(m_messages);
     QCOMPARE(second->event.pool(), QStringList{QStringLiteral("甲")});
@@ -279,17 +272,17 @@ void EventRecoveryTest::damagedFileIsSetAsideAndStartsEmpty() {
     const QString path = run->recovery.filePath();
     run.reset();
     const QByteArray damaged = eventFileText(sampleEvent()).left(200);
-    write(path, damaged);
+    writeFile(path, damaged);
 
     run = std::make_unique<Run>(m_messages);
     QCOMPARE(files().size(), 1);
     const QString keptAs = recoveryFolder() + u'/' + files().constFirst();
-    QCOMPARE(bytesOf(keptAs), damaged);
+    QCOMPARE(fileBytes(keptAs), damaged);
     QCOMPARE(m_messages.shown(), QStringList{EventRecovery::damagedMessage(keptAs)});
     QVERIFY(m_messages.shown().constFirst().contains(keptAs));
     QCOMPARE(run->event.snapshot(), EventSnapshot{});
     run->event.setPool({QStringLiteral("甲")});
-    QCOMPARE(bytesOf(keptAs), damaged);
+    QCOMPARE(fileBytes(keptAs), damaged);
 }
 
 // The folder cannot be made at all, or the file cannot be replaced after a good start.
@@ -302,7 +295,7 @@ void EventRecoveryTest::unwritableFileIsToldOnceAtTheFirstDraw_data() {
 void EventRecoveryTest::unwritableFileIsToldOnceAtTheFirstDraw() {
     QFETCH(bool, fromTheStart);
     if (fromTheStart) {
-        write(recoveryFolder(), "not a folder");
+        writeFile(recoveryFolder(), "not a folder");
     }
     Run run(m_messages);
     if (!fromTheStart) {
@@ -329,8 +322,8 @@ void EventRecoveryTest::startRemovesWhatKilledWritesLeft() {
          {".~lotdraw-save-k1ll3d", ".~lotdraw-save-n0wn0w", ".~lotdraw-save-photos2024", "../mine"}) {
         QVERIFY(folder.mkpath(QString::fromUtf8(made)));
     }
-    write(folder.filePath(QStringLiteral(".~lotdraw-save-k1ll3d/event-1.json")), "{");
-    write(folder.filePath(QStringLiteral("../mine/photo.jpg")), "mine");
+    writeFile(folder.filePath(QStringLiteral(".~lotdraw-save-k1ll3d/event-1.json")), "{");
+    writeFile(folder.filePath(QStringLiteral("../mine/photo.jpg")), "mine");
     QVERIFY(QFile::link(folder.filePath(QStringLiteral("../mine")), folder.filePath(".~lotdraw-save-l1nk00")));
     const std::array<timespec, 2> anHourAgo{timespec{time(nullptr) - 3600, 0}, timespec{time(nullptr) - 3600, 0}};
     for (const char *old : {".~lotdraw-save-k1ll3d", ".~lotdraw-save-photos2024", ".~lotdraw-save-l1nk00", "../mine"}) {
@@ -342,7 +335,7 @@ void EventRecoveryTest::startRemovesWhatKilledWritesLeft() {
     QCOMPARE(
         folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
         (QStringList{".~lotdraw-save-l1nk00", ".~lotdraw-save-n0wn0w", ".~lotdraw-save-photos2024", "event-1.lock"}));
-    QCOMPARE(bytesOf(folder.filePath(QStringLiteral("../mine/photo.jpg"))), QByteArray("mine"));
+    QCOMPARE(fileBytes(folder.filePath(QStringLiteral("../mine/photo.jpg"))), QByteArray("mine"));
 }
 
 QTEST_GUILESS_MAIN(EventRecoveryTest)

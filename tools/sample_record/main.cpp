@@ -4,6 +4,7 @@
 // a pool of sample names, every third one kept in the pool; --long makes one name of each draw long
 // enough to wrap. `pdftoppm -png record.pdf page` turns the pages into pictures.
 
+#include "event/event_model.h"
 #include "record/record_printer.h"
 
 #include <QApplication>
@@ -37,7 +38,7 @@ lotdraw::EventRecord sampleRecord(int draws, int names, bool withLongNames) {
         if (withLongNames && !drawn.isEmpty()) {
             drawn[drawn.size() / 2] = kLongName;
         }
-        record.draws.append({number, stoppedAt, (number - 1) % 4 + 1, number % 3 == 0, drawn});
+        record.draws.append({number, stoppedAt, lotdraw::EventModel::resultListOf(number), number % 3 == 0, drawn});
     }
     return record;
 }
