@@ -77,7 +77,6 @@ public:
 
     // The stage for the hall; see StagePresenter.
     void setStageShown(bool shown) { m_stage.setShown(shown); }
-    [[nodiscard]] bool isStageShown() const { return m_stage.isShown(); }
     [[nodiscard]] QWidget *operatorWindow() const { return m_stage.operatorWindow(); }
     // The whole form, fonts included, scaled to fill the screen; or the normal fixed window.
     // Nothing of the draw changes: a rolling draw keeps rolling.

@@ -5,8 +5,8 @@
 
 namespace lotdraw {
 
-// The counters of a draw are 16-bit signed numbers. Sums and differences that leave -32768..32767
-// are an error, never a silent wrap-around.
+// The draw's size and the pool positions it picks are 16-bit signed numbers. A value that leaves
+// -32768..32767 is an error, never a silent wrap-around.
 class Int16OverflowError : public std::overflow_error {
 public:
     Int16OverflowError()
@@ -24,14 +24,6 @@ using Int16 = std::int16_t;
         throw Int16OverflowError();
     }
     return static_cast<Int16>(value);
-}
-
-[[nodiscard]] constexpr Int16 checkedAdd(Int16 a, Int16 b) {
-    return toInt16(static_cast<long long>(a) + b);
-}
-
-[[nodiscard]] constexpr Int16 checkedSub(Int16 a, Int16 b) {
-    return toInt16(static_cast<long long>(a) - b);
 }
 
 } // namespace lotdraw

@@ -121,13 +121,7 @@ private:
         return lotdraw::testing::control<T>(*m_window, QString::fromLatin1(name));
     }
     // The pool (list 0) or a result list (1..4) holds these names.
-    void fill(int list, const QStringList &names) {
-        if (list == 0) {
-            m_window->event().setPool(names);
-        } else {
-            lotdraw::testing::fillResults(m_window->event(), list, names);
-        }
-    }
+    void fill(int list, const QStringList &names) { lotdraw::testing::fillList(m_window->event(), list, names); }
     // The pool imported, "是" (or "否") chosen and two names a draw.
     void readyToDraw(const char *choice = "keepOption") {
         QTest::mouseClick(child<QPushButton>("importButton"), Qt::LeftButton);

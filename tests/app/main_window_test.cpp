@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>

@@ -6,20 +6,12 @@
 
 using namespace lotdraw;
 using lotdraw::testing::FakeFormControls;
+using lotdraw::testing::fillList;
 
 namespace {
 
 QStringList numbered(int count) {
     return lotdraw::testing::numbered(QStringLiteral("名"), count);
-}
-
-// The pool (list 0) or result list 1..4 of an event holds these names.
-void fill(EventModel &event, int list, const QStringList &names) {
-    if (list == 0) {
-        event.setPool(names);
-    } else {
-        lotdraw::testing::fillResults(event, list, names);
-    }
 }
 
 } // namespace
@@ -53,7 +45,7 @@ void EnlargedViewTest::openCopiesTheSource() {
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
     EventModel event;
-    fill(event, source, lines);
+    fillList(event, source, lines);
     FakeFormControls controls;
     EnlargedView view(event, controls);
 
@@ -65,8 +57,8 @@ void EnlargedViewTest::openCopiesTheSource() {
 
 void EnlargedViewTest::openingAgainReplacesTheLinesAndCloseHides() {
     EventModel event;
-    fill(event, 0, numbered(50));
-    fill(event, 2, {QStringLiteral("甲")});
+    fillList(event, 0, numbered(50));
+    fillList(event, 2, {QStringLiteral("甲")});
     FakeFormControls controls;
     EnlargedView view(event, controls);
 

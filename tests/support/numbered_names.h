@@ -22,4 +22,13 @@ inline void fillResults(EventModel &event, int list, const QStringList &names) {
     event.restore(changed);
 }
 
+// The event with these names in the pool (list 0) or in result list 1..4.
+inline void fillList(EventModel &event, int list, const QStringList &names) {
+    if (list == 0) {
+        event.setPool(names);
+    } else {
+        fillResults(event, list, names);
+    }
+}
+
 } // namespace lotdraw::testing
