@@ -5,8 +5,8 @@
 #include <QDate>
 #include <QString>
 
-// The texts of the printed record, each in one place, so that the window's print command and its
-// messages can speak of the record in the same words.
+// The texts of the printed record, each in one place, so that the layout and its tests use the same
+// words.
 namespace lotdraw::record_texts {
 
 // "现场抽签　抽签记录": the program's name and what the sheet is, at the top of the first page.
